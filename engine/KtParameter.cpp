@@ -1,5 +1,7 @@
 #include "engine/KtParameter.h"
 
+#include <cmath>
+
 #include "engine/KtHostParamControl.h"
 
 KtParameter::KtParameter (const juce::String& paramName, float minimum, float maximum, float defaultReal,
@@ -41,6 +43,10 @@ void KtParameter::setValue (float newValue)
 
 void KtParameter::storeValue (float newValue) noexcept
 {
+    // NaN has no place on the 0..1 scale: keep the value in force.
+    if (std::isnan (newValue))
+        return;
+
     const float n = juce::jlimit (0.0f, 1.0f, newValue);
     float real;
 

@@ -1,0 +1,606 @@
+#include "engine/Brindle.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "engine/VSharedData.h"
+
+namespace
+{
+constexpr double filterQ = 0.7071;
+constexpr double cutoffCapRatio = 0.48;
+constexpr int numControlParams = 4;
+
+// Pan law factor for the boosted side: +1.5 dB at full pan.
+double panBoost (float p) noexcept
+{
+    return std::pow (10.0, (double) (1.5f * p) * 0.05);
+}
+} // namespace
+
+//==============================================================================
+Brindle::Brindle()
+{
+    initialize();
+    createParameters();
+}
+
+Brindle::~Brindle()
+{
+    destroyInternalTypes();
+}
+
+void Brindle::initialize()
+{
+    const int inputs = getTotalNumInputChannels();
+    numChannels = inputs == 0 ? 2 : inputs;
+    gain = 1.0f;
+    pan = 0.0f;
+    lpfCutoff = 20000.0f;
+    hpfCutoff = 20.0f;
+    controlCounter = 0;
+
+    sharedData = VSharedData::sharedInstance();
+    sharedData->addChangeListener (this);
+    sharedData->addTrack (trackId, this, 1.0f, 0.0f, 20000.0f, 20.0f);
+
+    buildFilters (numChannels);
+}
+
+void Brindle::createParameters()
+{
+    addParameter (new KtParameter ("Volume", -12.0f, 12.0f, 0.0f, this, false, 0, true, false, 1.0f));
+    addParameter (new KtParameter ("Pan", -1.0f, 1.0f, 0.0f, this, false, 0, true, false, 1.0f));
+    addParameter (new KtParameter ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, this, false, 0, true, false, 1.0f));
+    addParameter (new KtParameter ("HPFCutoff", 20.0f, 20000.0f, 20.0f, this, false, 0, true, false, 1.0f));
+
+    // Writes every default into this track's row; no host listens yet.
+    for (auto* p : getParameters())
+        p->setValueNotifyingHost (p->getValue());
+}
+
+void Brindle::destroyInternalTypes()
+{
+    sharedData->removeTrack (trackId);
+    sharedData->removeChangeListener (this);
+    lpfFilters.clear();
+    hpfFilters.clear();
+}
+
+//==============================================================================
+const juce::String Brindle::getName() const              { return "Zo Tarvel"; }
+void Brindle::releaseResources()                          {}
+double Brindle::getTailLengthSeconds() const              { return 0.0; }
+bool Brindle::acceptsMidi() const                         { return false; }
+bool Brindle::producesMidi() const                        { return false; }
+int Brindle::getNumPrograms()                             { return 1; }
+int Brindle::getCurrentProgram()                          { return 0; }
+void Brindle::setCurrentProgram (int)                     {}
+const juce::String Brindle::getProgramName (int)          { return {}; }
+void Brindle::changeProgramName (int, const juce::String&) {}
+
+// The editor window is not part of this build yet.
+juce::AudioProcessorEditor* Brindle::createEditor()       { return nullptr; }
+bool Brindle::hasEditor() const                           { return false; }
+
+
+//==============================================================================
+float Brindle::dbToGain (float db) noexcept
+{
+    return db > -100.0f ? std::pow (10.0f, db * 0.05f) : 0.0f;
+}
+
+float Brindle::gainToDb (float g) noexcept
+{
+    return g > 0.0f ? juce::jmax (-100.0f, 20.0f * std::log10 (g)) : -100.0f;
+}
+
+KtParameter* Brindle::getKtParameter (int parameterIndex) const
+{
+    return dynamic_cast<KtParameter*> (getParameters()[parameterIndex]);
+}
+
+std::atomic<float>& Brindle::controlValue (int parameterIndex) noexcept
+{
+    switch (parameterIndex)
+    {
+        case 0:  return gain;
+        case 1:  return pan;
+        case 2:  return lpfCutoff;
+        default: return hpfCutoff;
+    }
+}
+
+float Brindle::capCutoff (float cutoff) const noexcept
+{
+    return (float) juce::jmin ((double) cutoff, cutoffCapRatio * sampleRate.load());
+}
+
+//==============================================================================
+void Brindle::buildFilters (int channels)
+{
+    lpfFilters.clear();
+    hpfFilters.clear();
+
+    for (int c = 0; c < channels; ++c)
+    {
+        lpfFilters.push_back (std::make_unique<RBJBiquad>());
+        lpfFilters.back()->calc_filter_coeffs (0, lpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
+        hpfFilters.push_back (std::make_unique<RBJBiquad>());
+        hpfFilters.back()->calc_filter_coeffs (1, hpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
+    }
+}
+
+void Brindle::redesignLowPass()
+{
+    const juce::ScopedLock fl (filterLock);
+
+    for (auto& f : lpfFilters)
+        f->calc_filter_coeffs (0, lpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
+}
+
+void Brindle::redesignHighPass()
+{
+    const juce::ScopedLock fl (filterLock);
+
+    for (auto& f : hpfFilters)
+        f->calc_filter_coeffs (1, hpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
+}
+
+void Brindle::prepareToPlay (double newSampleRate, int)
+{
+    // A rate the host cannot mean (NaN, zero, negative) keeps the one in force.
+    const bool usable = std::isfinite (newSampleRate) && newSampleRate > 0.0;
+
+    if (usable && newSampleRate != sampleRate.load())
+    {
+        sampleRate = newSampleRate;
+        updateSampleRate();
+    }
+
+    controlCounter = 0;
+    updateControlParams();
+}
+
+void Brindle::updateSampleRate()
+{
+    const juce::ScopedLock fl (filterLock);
+    lpfCutoff = capCutoff (lpfCutoff.load());
+    hpfCutoff = capCutoff (hpfCutoff.load());
+    redesignLowPass();
+    redesignHighPass();
+}
+
+void Brindle::processorLayoutsChanged()
+{
+    const juce::ScopedLock fl (filterLock);
+    numChannels = getTotalNumInputChannels();
+    buildFilters (numChannels);
+}
+
+//==============================================================================
+void Brindle::filterSample (size_t channel, float& sample)
+{
+    // A buffer wider than the filter set leaves its extra channels unfiltered.
+    const juce::ScopedLock fl (filterLock);
+
+    if (lpfOn && channel < lpfFilters.size())
+        sample = lpfFilters[channel]->process (sample);
+
+    if (hpfOn && channel < hpfFilters.size())
+        sample = hpfFilters[channel]->process (sample);
+}
+
+void Brindle::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+{
+    if (isSuspended())
+        return;
+
+    double tempo = 120.0;
+    bool playing = false;
+
+    if (auto* head = getPlayHead())
+    {
+        if (const auto position = head->getPosition())
+        {
+            tempo = position->getBpm().orFallback (120.0);
+            playing = position->getIsPlaying();
+        }
+    }
+
+    {
+        const juce::ScopedLock sl (stateLock);
+        bpm = tempo;
+    }
+    isPlaying = playing;
+
+    const int channels = buffer.getNumChannels();
+    const int n = buffer.getNumSamples();
+    numChannels = channels;
+    const int tickLength = juce::jmax (1, (int) (sampleRate.load() * 0.01));
+
+    const auto countTick = [this, tickLength]
+    {
+        if (++controlCounter >= tickLength)
+        {
+            updateControlParams();
+            controlCounter = 0;
+        }
+    };
+
+    if (channels == 2)
+    {
+        auto* left = buffer.getWritePointer (0);
+        auto* right = buffer.getWritePointer (1);
+
+        // The boost factor needs a pow(); work it out again only when the pan moves.
+        float lastPan = 0.0f;
+        double boost = 1.0;
+
+        for (int i = 0; i < n; ++i)
+        {
+            {
+                const juce::ScopedLock fl (filterLock);
+
+                if (lpfOn && lpfFilters.size() >= 2)
+                {
+                    left[i] = lpfFilters[0]->process (left[i]);
+                    right[i] = lpfFilters[1]->process (right[i]);
+                }
+
+                if (hpfOn && hpfFilters.size() >= 2)
+                {
+                    left[i] = hpfFilters[0]->process (left[i]);
+                    right[i] = hpfFilters[1]->process (right[i]);
+                }
+            }
+
+            const float p = pan.load (std::memory_order_relaxed);
+
+            if (p != lastPan)
+            {
+                lastPan = p;
+                boost = panBoost (std::abs (p));
+            }
+
+            if (p < 0.0f)
+            {
+                left[i] = (float) ((double) left[i] * boost);
+                right[i] *= 1.0f + p;
+            }
+            else if (p > 0.0f)
+            {
+                left[i] *= 1.0f - p;
+                right[i] = (float) ((double) right[i] * boost);
+            }
+
+            const float g = gain.load (std::memory_order_relaxed);
+            left[i] *= g;
+            right[i] *= g;
+
+            countTick();
+        }
+    }
+    else
+    {
+        for (int i = 0; i < n; ++i)
+        {
+            for (int c = 0; c < channels; ++c)
+            {
+                auto* channelData = buffer.getWritePointer (c);
+                filterSample ((size_t) c, channelData[i]);
+                channelData[i] *= gain.load (std::memory_order_relaxed);
+            }
+
+            countTick();
+        }
+    }
+}
+
+//==============================================================================
+void Brindle::updateControlParams()
+{
+    const juce::ScopedLock sl (stateLock);
+
+    for (int p = 0; p < numControlParams; ++p)
+    {
+        float v = sharedData->getData (trackId, p);
+        const bool follows = sharedData->isSlave (trackId, p);
+
+        // Every applied cutoff stays at or below 0.48 x the current rate, also for
+        // a track that follows nobody after the rate has dropped.
+        if (! follows && p >= 2)
+            v = capCutoff (v);
+
+        auto& control = controlValue (p);
+
+        if (v == control.load())
+            continue;
+
+        control = v;
+
+        if (follows)
+        {
+            auto* param = getKtParameter (p);
+            float n;
+
+            if (p == 0)
+            {
+                const float d = gainToDb (gain.load());
+
+                if (d < param->minValue)
+                {
+                    gain = dbToGain (param->minValue);
+                    n = param->convertToNormalised (param->minValue);
+                }
+                else if (d > param->maxValue)
+                {
+                    gain = dbToGain (param->maxValue);
+                    n = param->convertToNormalised (param->maxValue);
+                }
+                else
+                {
+                    n = param->convertToNormalised (d);
+                }
+            }
+            else
+            {
+                float x = juce::jlimit (param->minValue, param->maxValue, control.load());
+
+                if (p >= 2)
+                    x = capCutoff (x);
+
+                control = x;
+                n = param->convertToNormalised (x);
+            }
+
+            // Stored only: the host is not told and no table write follows.
+            param->storeValue (n);
+            refreshControlOf (*param);
+        }
+
+        if (p == 2)
+            redesignLowPass();
+        else if (p == 3)
+            redesignHighPass();
+    }
+}
+
+void Brindle::setParameter (int parameterIndex, float newValue)
+{
+    auto* param = getKtParameter (parameterIndex);
+
+    if (param == nullptr || parameterIndex >= numControlParams)
+        return;
+
+    param->storeValue (newValue);
+    const float real = param->value.load();
+
+    const juce::ScopedLock sl (stateLock);
+
+    switch (parameterIndex)
+    {
+        case 0:  sharedData->setData (trackId, 0, dbToGain (real)); break;
+        case 1:  sharedData->setData (trackId, 1, real); break;
+        default: sharedData->setData (trackId, parameterIndex, capCutoff (real)); break;
+    }
+
+    if (! param->fromUi.load())
+        refreshControlOf (*param);
+}
+
+void Brindle::setParameterFromUi (int parameterIndex, float realValue, bool notify)
+{
+    auto* param = getKtParameter (parameterIndex);
+
+    if (param == nullptr)
+        return;
+
+    const float n = param->convertToNormalised (realValue);
+
+    if (param->isAutomatable())
+    {
+        param->fromUi = true;
+        param->setValueNotifyingHost (n);
+        param->fromUi = false;
+    }
+    else if (notify)
+    {
+        param->setValueNotifyingHost (n);
+    }
+    else
+    {
+        setParameter (parameterIndex, n);
+    }
+}
+
+void Brindle::refreshControlOf (KtParameter& parameter)
+{
+    // A paired control exists only while the editor that owns it is open.
+    parameter.refreshPairedControl();
+}
+
+//==============================================================================
+void Brindle::changeListenerCallback (VChangeBroadcaster* source, const juce::String& message)
+{
+    if (source != sharedData)
+        return;
+
+    if (message == "Add_Master" || message == "Remove_Master")
+    {
+        for (int p = 0; p < numControlParams; ++p)
+            paramNotFollowing[(size_t) p] = ! sharedData->isSlave (trackId, p);
+    }
+}
+
+double Brindle::getBpm()
+{
+    const juce::ScopedLock sl (stateLock);
+    return bpm;
+}
+
+void Brindle::showWarning (juce::String)
+{
+    // Warnings are shown by the editor window, which this build does not have yet.
+}
+
+//==============================================================================
+juce::String Brindle::getStateTagName() const
+{
+    return getName().replace (" ", "_").replace ("Zo", "Kt") + "_SETTINGS";
+}
+
+void Brindle::getStateInformation (juce::MemoryBlock& destData)
+{
+    copyXmlToBinary (*saveState(), destData);
+}
+
+void Brindle::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0)
+        return;
+
+    if (auto xml = getXmlFromBinary (data, sizeInBytes))
+        loadState (xml.get());
+}
+
+std::unique_ptr<juce::XmlElement> Brindle::saveState()
+{
+    const juce::ScopedLock sl (stateLock);
+
+    auto xml = std::make_unique<juce::XmlElement> (getStateTagName());
+
+    for (auto* p : getParameters())
+    {
+        if (auto* param = dynamic_cast<KtParameter*> (p))
+        {
+            const auto name = param->getName (40);
+            xml->setAttribute (name, (double) param->getValue());
+            xml->setAttribute (name + "_denormalized", (double) param->value.load());
+            xml->setAttribute (name + "_skew", (double) param->skew);
+        }
+    }
+
+    const int row = sharedData->getDataIndex (trackId);
+    xml->setAttribute ("track_name", sharedData->getTrackName (row));
+
+    const bool hasRecords = row >= 0 && (size_t) row < sharedData->linkInfos.size();
+
+    for (int p = 0; p < sharedData->numParams; ++p)
+    {
+        const auto info = hasRecords ? sharedData->linkInfos[(size_t) row][(size_t) p] : VSharedData::LinkInfo();
+        const juce::String n (p);
+
+        // Leaders travel by name only; their row is found again on load.
+        xml->setAttribute ("MasterIndexInVector_" + n, -1);
+        xml->setAttribute ("ControlParamIndex_" + n, info.controlParamIndex);
+        xml->setAttribute ("Rule_" + n, info.rule);
+        xml->setAttribute ("Scale_" + n, (double) info.scale);
+        xml->setAttribute ("DelayUnit_" + n, info.delayUnit);
+        xml->setAttribute ("DelayTimeInMs_" + n, 10 * info.delayBufferLength);
+        xml->setAttribute ("DelayBufferLength_" + n, info.delayBufferLength);
+        xml->setAttribute ("DelayTimeInBeats_" + n, info.delayTimeInBeats);
+        xml->setAttribute ("InitValue_" + n, (double) info.initValue);
+        xml->setAttribute ("MasterTrackName_" + n, info.masterTrackName);
+    }
+
+    xml->setAttribute ("Num_Tracks", sharedData->getNumTracks());
+    return xml;
+}
+
+namespace
+{
+// Numbers from a project file: anything that is not a finite number takes the default.
+double readNumber (const juce::XmlElement& xml, const juce::String& name, double fallback)
+{
+    const double v = xml.getDoubleAttribute (name, fallback);
+    return std::isfinite (v) ? v : fallback;
+}
+
+int readInteger (const juce::XmlElement& xml, const juce::String& name, int fallback, int lowest, int highest)
+{
+    const double v = readNumber (xml, name, fallback);
+    return (int) juce::jlimit ((double) lowest, (double) highest, v);
+}
+
+float readFloat (const juce::XmlElement& xml, const juce::String& name, float fallback)
+{
+    const double v = readNumber (xml, name, fallback);
+    const double largest = (double) std::numeric_limits<float>::max();
+    return (float) juce::jlimit (-largest, largest, v);
+}
+} // namespace
+
+void Brindle::loadState (const juce::XmlElement* xml)
+{
+    const juce::ScopedLock sl (stateLock);
+
+    if (xml == nullptr || ! xml->hasTagName (getStateTagName()))
+        return;
+
+    for (auto* p : getParameters())
+    {
+        auto* param = dynamic_cast<KtParameter*> (p);
+
+        if (param == nullptr)
+            continue;
+
+        param->setValue ((float) readNumber (*xml, param->getName (40), (double) param->getValue()));
+        refreshControlOf (*param);
+
+        const float n = param->convertToNormalised (param->value.load());
+
+        if (param->isAutomatable())
+        {
+            param->fromUi = true;
+            param->setValueNotifyingHost (n);
+            param->fromUi = false;
+        }
+        else
+        {
+            setParameter (param->getParameterIndex(), n);
+        }
+    }
+
+    const int row = sharedData->getDataIndex (trackId);
+
+    if (row < 0)
+        return;
+
+    sharedData->setTrackName (row, xml->getStringAttribute ("track_name", juce::String (row + 1)));
+
+    for (int p = 0; p < sharedData->numParams; ++p)
+    {
+        const juce::String n (p);
+        auto rule = xml->getStringAttribute ("Rule_" + n);
+        auto leaderName = xml->getStringAttribute ("MasterTrackName_" + n);
+
+        // A rule this system does not know makes no link.
+        if (std::find (sharedData->ruleNames.begin(), sharedData->ruleNames.end(), rule) == sharedData->ruleNames.end())
+        {
+            rule.clear();
+            leaderName.clear();
+        }
+
+        sharedData->loadLinkListFromState (trackId,
+                                           readInteger (*xml, "MasterIndexInVector_" + n, -1, -1, 0x7fffffff),
+                                           p,
+                                           rule,
+                                           readFloat (*xml, "Scale_" + n, -1.0f),
+                                           readInteger (*xml, "DelayUnit_" + n, -1, -1, 1),
+                                           readInteger (*xml, "DelayTimeInBeats_" + n, -1, -1, 0x7fffffff),
+                                           readInteger (*xml, "DelayBufferLength_" + n, -1, -1, VSharedData::maxDelayBufferLength),
+                                           readFloat (*xml, "InitValue_" + n, -1.0f),
+                                           leaderName);
+    }
+
+    if (sharedData->getDataIndex (trackId) == sharedData->getNumTracks() - 1)
+        sharedData->addMasterFromLinkList();
+}
+
+//==============================================================================
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new Brindle();
+}

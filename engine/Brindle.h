@@ -1,0 +1,115 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include "engine/KtParameter.h"
+#include "engine/RBJBiquad.h"
+#include "engine/VChangeBroadcaster.h"
+#include "engine/VChangeListener.h"
+
+class VSharedData;
+
+// The audio processor of one plug-in instance, that is of one host track.
+class Brindle : public juce::AudioProcessor,
+                public VChangeListener,
+                public VChangeBroadcaster,
+                public KtParameter::Owner
+{
+public:
+    Brindle();
+    ~Brindle() override;
+
+    //==============================================================================
+    const juce::String getName() const override;
+    void prepareToPlay (double newSampleRate, int maximumBlockSize) override;
+    void releaseResources() override;
+    using juce::AudioProcessor::processBlock;
+    void processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    // Every parameter change lands here (host automation through the parameter's
+    // setValue, the notifying setters, a restored state): it stores the value and
+    // writes it into this track's row of the table.
+    void setParameter (int parameterIndex, float newValue) override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+    void processorLayoutsChanged() override;
+
+    void changeListenerCallback (VChangeBroadcaster* source, const juce::String& message) override;
+
+    //==============================================================================
+    // The control tick: pulls this track's four values from the table.
+    void updateControlParams();
+    void setParameterFromUi (int parameterIndex, float realValue, bool notify);
+    double getBpm();
+    void showWarning (juce::String code);
+
+    // The saved state: one element with the parameters, the track name and the
+    // links this track follows (leaders by track name).
+    std::unique_ptr<juce::XmlElement> saveState();
+    void loadState (const juce::XmlElement* xml);
+    juce::String getStateTagName() const;
+
+    KtParameter* getKtParameter (int parameterIndex) const;
+
+    static float dbToGain (float db) noexcept;
+    static float gainToDb (float gain) noexcept;
+
+    //==============================================================================
+    // Read directly by the editor and by tests; written only by this class.
+    std::atomic<double> sampleRate { 44100.0 };
+    VSharedData* sharedData = nullptr;
+    const bool lpfOn = true;
+    const bool hpfOn = true;
+    std::atomic<bool> isPlaying { false };
+    std::array<bool, 4> paramNotFollowing { { true, true, true, true } };
+    std::atomic<int> numChannels { 2 };
+    int trackId = -1;
+
+    // The control values the audio path applies; the tick may write them from
+    // another thread while the audio thread reads them per sample.
+    std::atomic<float> gain { 1.0f };
+    std::atomic<float> pan { 0.0f };
+    std::atomic<float> lpfCutoff { 20000.0f };
+    std::atomic<float> hpfCutoff { 20.0f };
+
+private:
+    void initialize();
+    void createParameters();
+    void destroyInternalTypes();
+    void updateSampleRate();
+
+    void buildFilters (int channels);
+    void redesignLowPass();
+    void redesignHighPass();
+    void filterSample (size_t channel, float& sample);
+    void refreshControlOf (KtParameter& parameter);
+    float capCutoff (float cutoff) const noexcept;
+    std::atomic<float>& controlValue (int parameterIndex) noexcept;
+
+    double bpm = 120.0;
+    int controlCounter = 0;
+
+    std::vector<std::unique_ptr<RBJBiquad>> lpfFilters;
+    std::vector<std::unique_ptr<RBJBiquad>> hpfFilters;
+
+    juce::CriticalSection stateLock;
+    juce::CriticalSection filterLock;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Brindle)
+};

@@ -1,0 +1,236 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "tests/host/PluginHost.h"
+
+namespace
+{
+using Instance = std::unique_ptr<juce::AudioPluginInstance>;
+
+juce::XmlElement element (const juce::String& trackName)
+{
+    juce::XmlElement xml ("Kt_Tarvel_SETTINGS");
+    xml.setAttribute ("track_name", trackName);
+    return xml;
+}
+
+void addLink (juce::XmlElement& xml, int p, const juce::String& rule, double scale, int delayUnit,
+              int ticks, int beats, double initValue, const juce::String& leader)
+{
+    const juce::String n (p);
+    xml.setAttribute ("Rule_" + n, rule);
+    xml.setAttribute ("Scale_" + n, scale);
+    xml.setAttribute ("DelayUnit_" + n, delayUnit);
+    xml.setAttribute ("DelayBufferLength_" + n, ticks);
+    xml.setAttribute ("DelayTimeInBeats_" + n, beats);
+    xml.setAttribute ("InitValue_" + n, initValue);
+    xml.setAttribute ("MasterTrackName_" + n, leader);
+}
+
+struct LinkedInstances : ::testing::Test
+{
+    void SetUp() override
+    {
+        ASSERT_TRUE (host.isLoaded()) << host.getError();
+    }
+
+    Instance create()
+    {
+        auto i = host.createInstance();
+        EXPECT_NE (i, nullptr) << host.getError();
+        return i;
+    }
+
+    PluginHost host;
+};
+
+constexpr float gainAtPlus12dB = 3.98107f;
+} // namespace
+
+
+TEST_F (LinkedInstances, RestoredProjectFollowsByRuleAndDelay)
+{
+    // Track order: the follower is track 1, its leader track 2, and the leader's
+    // state is restored after the follower's.
+    auto follower = create();
+    auto leader = create();
+    ASSERT_TRUE (follower && leader);
+
+    auto f = element ("Pad");
+    addLink (f, 0, "Half (0.5x)", 1.0, 0, 5, -1, 1.0, "Lead");
+    PluginHost::restoreState (*follower, PluginHost::hostStateFor (*follower, f));
+    PluginHost::restoreState (*leader, PluginHost::hostStateFor (*leader, element ("Lead")));
+
+    // The ring starts full of the init value (gain 1), then half the leader's 0 dB.
+    std::vector<float> levels;
+    for (int tick = 0; tick < 10; ++tick)
+    {
+        host.processBlock (*leader);
+        levels.push_back (host.processBlock (*follower));
+    }
+    EXPECT_NEAR (levels[1], 1.0f, 0.02f);
+    EXPECT_NEAR (levels[9], 0.5f, 0.01f);
+
+    // Automate the leader through the host: +12 dB.
+    auto* volume = leader->getParameters()[0];
+    ASSERT_EQ (volume->getName (100), "Volume");
+    volume->setValue (1.0f);
+
+    std::vector<float> leaderLevels, followerLevels;
+    for (int tick = 0; tick < 10; ++tick)
+    {
+        leaderLevels.push_back (host.processBlock (*leader));
+        followerLevels.push_back (host.processBlock (*follower));
+    }
+
+    // The leader applies its change at its first tick; the follower five ticks later.
+    EXPECT_NEAR (leaderLevels[1], gainAtPlus12dB, 0.05f);
+    EXPECT_NEAR (followerLevels[5], 0.5f, 0.01f);
+    EXPECT_NEAR (followerLevels[6], 0.5f * gainAtPlus12dB, 0.03f);
+    EXPECT_NEAR (followerLevels[9], 0.5f * gainAtPlus12dB, 0.03f);
+}
+
+TEST_F (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
+{
+    std::map<juce::String, juce::MemoryBlock> saved;
+
+    {
+        auto drums = create();
+        auto bass = create();
+        auto keys = create();
+        PluginHost::restoreState (*drums, PluginHost::hostStateFor (*drums, element ("Drums")));
+
+        auto b = element ("Bass");
+        addLink (b, 1, "Reverse (-x)", 1.0, 0, 0, -1, 0.0, "Drums");
+        PluginHost::restoreState (*bass, PluginHost::hostStateFor (*bass, b));
+
+        auto k = element ("Keys");
+        addLink (k, 0, "Scale (*x)", 0.5, 1, 3, 2, 1.0, "Bass");
+        PluginHost::restoreState (*keys, PluginHost::hostStateFor (*keys, k));
+
+        saved["Drums"] = PluginHost::saveState (*drums);
+        saved["Bass"] = PluginHost::saveState (*bass);
+        saved["Keys"] = PluginHost::saveState (*keys);
+    }
+
+    for (const auto& [name, state] : saved)
+    {
+        auto xml = PluginHost::pluginElementOf (state);
+        ASSERT_NE (xml, nullptr) << name;
+        EXPECT_EQ (xml->getStringAttribute ("track_name"), name);
+    }
+
+    // The project is opened again with the tracks in another order.
+    auto keys = create();
+    auto bass = create();
+    auto drums = create();
+    PluginHost::restoreState (*keys, saved["Keys"]);
+    PluginHost::restoreState (*bass, saved["Bass"]);
+    PluginHost::restoreState (*drums, saved["Drums"]); // the last row resolves every link
+
+    auto k = PluginHost::pluginElementOf (PluginHost::saveState (*keys));
+    auto b = PluginHost::pluginElementOf (PluginHost::saveState (*bass));
+    ASSERT_TRUE (k && b);
+    EXPECT_EQ (k->getStringAttribute ("MasterTrackName_0"), "Bass");
+    EXPECT_EQ (k->getStringAttribute ("Rule_0"), "Scale (*x)");
+    EXPECT_EQ (k->getIntAttribute ("DelayBufferLength_0"), 3);
+    EXPECT_EQ (k->getIntAttribute ("DelayUnit_0"), 1);
+    EXPECT_EQ (b->getStringAttribute ("MasterTrackName_1"), "Drums");
+
+    // Keys follows Bass's volume at half: 0.5 after the three ticks of init value 1.
+    std::vector<float> levels;
+    for (int tick = 0; tick < 6; ++tick)
+    {
+        host.processBlock (*drums);
+        host.processBlock (*bass);
+        levels.push_back (host.processBlock (*keys));
+    }
+    EXPECT_NEAR (levels[1], 1.0f, 0.02f);
+    EXPECT_NEAR (levels[5], 0.5f, 0.01f);
+
+    // Bass's pan is the reverse of Drums' pan: panning Drums right pans Bass left.
+    drums->getParameters()[1]->setValue (1.0f);
+    juce::AudioBuffer<float> buffer (2, PluginHost::blockSize);
+    for (int tick = 0; tick < 3; ++tick)
+    {
+        host.processBlock (*drums);
+        buffer.clear();
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+        {
+            const auto s = 0.5f * std::sin ((float) i * 0.142476f); // 1 kHz
+            buffer.setSample (0, i, s);
+            buffer.setSample (1, i, s);
+        }
+        juce::MidiBuffer midi;
+        bass->processBlock (buffer, midi);
+    }
+    EXPECT_LT (buffer.getRMSLevel (1, 0, 441), 1e-4f) << "right side silent at hard left";
+    EXPECT_GT (buffer.getRMSLevel (0, 0, 441), 0.3f);
+}
+
+TEST_F (LinkedInstances, RandomSessionsRoundTripByteForByte)
+{
+    const juce::StringArray rules { "Same (=x)", "Reciprocal (1/x)", "Half (0.5x)", "Scale (*x)", "Reverse (-x)" };
+    juce::Random random (20261206);
+
+    for (int session = 0; session < 3; ++session)
+    {
+        const int tracks = 2 + random.nextInt (4);
+        std::vector<Instance> instances;
+        juce::StringArray names;
+
+        for (int t = 0; t < tracks; ++t)
+        {
+            instances.push_back (create());
+            names.add ("Track " + juce::String::charToString ((juce::juce_wchar) (0x4e00 + random.nextInt (500)))
+                       + " " + juce::String (session) + "." + juce::String (t));
+        }
+
+        for (int t = 0; t < tracks; ++t)
+        {
+            auto xml = element (names[t]);
+            xml.setAttribute ("Volume", random.nextDouble());
+            xml.setAttribute ("Pan", random.nextDouble());
+            xml.setAttribute ("LPFCutoff", random.nextDouble());
+            xml.setAttribute ("HPFCutoff", random.nextDouble() * 0.2);
+
+            for (int p = 0; p < 4; ++p)
+            {
+                const int leader = random.nextInt (tracks);
+                if (leader == t || random.nextBool())
+                    continue;
+
+                const bool beats = random.nextBool();
+                addLink (xml, p, rules[random.nextInt (rules.size())], random.nextDouble() * 4.0, beats ? 1 : 0,
+                         random.nextInt (200), beats ? random.nextInt (8) : -1, random.nextDouble(), names[leader]);
+            }
+
+            PluginHost::restoreState (*instances[(size_t) t], PluginHost::hostStateFor (*instances[(size_t) t], xml));
+        }
+
+        for (int block = 0; block < 5; ++block)
+            for (auto& i : instances)
+                host.processBlock (*i);
+
+        std::vector<juce::MemoryBlock> first;
+        for (auto& i : instances)
+            first.push_back (PluginHost::saveState (*i));
+
+        instances.clear();
+        for (int t = 0; t < tracks; ++t)
+            instances.push_back (create());
+        for (int t = 0; t < tracks; ++t)
+            PluginHost::restoreState (*instances[(size_t) t], first[(size_t) t]);
+
+        for (int t = 0; t < tracks; ++t)
+        {
+            const auto again = PluginHost::saveState (*instances[(size_t) t]);
+            EXPECT_EQ (again, first[(size_t) t]) << "session " << session << " track " << t << "\n"
+                << PluginHost::pluginElementOf (first[(size_t) t])->toString() << "\n"
+                << PluginHost::pluginElementOf (again)->toString();
+        }
+    }
+}
