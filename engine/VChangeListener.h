@@ -8,7 +8,7 @@ class VChangeBroadcaster;
 class VChangeListener
 {
 public:
-    virtual ~VChangeListener() {}
+    virtual ~VChangeListener() = default;
 
     virtual void changeListenerCallback (VChangeBroadcaster* source, const juce::String& message) = 0;
 };

@@ -315,10 +315,20 @@ void VSharedData::loadLinkListFromState (int trackId, int savedMasterIndex, int 
     auto& info = linkInfos[idx (row)][idx (parameterIndex)];
 
     // A parameter that followed nobody comes back as the cleared record it was
-    // saved from, so that saving it again writes the same bytes.
+    // saved from, so that saving it again writes the same bytes. A live link it
+    // still has would no longer be saved or drawn, so it goes now.
     if (rule.isEmpty() && masterTrackName.isEmpty())
     {
         info = LinkInfo();
+
+        const juce::ScopedLock sl (tableLock);
+
+        if (masterIndices[idx (row)][idx (parameterIndex)] >= 0)
+        {
+            dropLiveLink (row, parameterIndex);
+            sendChangeMessage ("Remove_Master");
+        }
+
         return;
     }
 
@@ -366,7 +376,12 @@ void VSharedData::addMasterFromLinkList()
 
             if (info.masterIndexInVector == r || ! isRow (info.masterIndexInVector))
             {
+                // Unresolved: nothing is followed, so no live link may outlast its record.
                 info.masterIndexInVector = -1;
+
+                if (masterIndices[idx (r)][idx (p)] >= 0)
+                    dropLiveLink (r, p);
+
                 continue;
             }
 

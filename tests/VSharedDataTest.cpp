@@ -544,3 +544,24 @@ TEST_F (VSharedDataTest, DelayRingsAreBoundedAndEmptyRecordsLoadCleared)
     EXPECT_EQ (table.getMasterIndex (7, volume), -1);
     takeMessages();
 }
+
+TEST_F (VSharedDataTest, LiveLinksNeverOutlastTheirRecords)
+{
+    const auto ids = addTracks (3);
+    table.addMaster (2, 0, volume, "Half (0.5x)", 1.0f, 0, 0, 0.0f, 0);
+    table.addMaster (2, 1, pan, "Same (=x)", 1.0f, 0, 0, 0.0f, 0);
+    takeMessages();
+
+    // A restored state that has no link for the volume ends the live one at once.
+    table.loadLinkListFromState (ids[2], -1, volume, "", -1.0f, -1, -1, 0, -1.0f, "");
+    EXPECT_FALSE (table.isSlave (ids[2], volume));
+    EXPECT_EQ (takeMessages(), texts ({ "Remove_Master" }));
+
+    // A record whose leader no longer exists by name is not followed after a resolution run.
+    table.loadLinkListFromState (ids[2], -1, pan, "Same (=x)", 1.0f, 0, -1, 0, 0.0f, "Nobody");
+    EXPECT_TRUE (table.isSlave (ids[2], pan)) << "pending until the last row loads";
+    table.addMasterFromLinkList();
+    EXPECT_FALSE (table.isSlave (ids[2], pan));
+    EXPECT_EQ (table.getMasterIndex (2, pan), -1);
+    takeMessages();
+}
