@@ -252,17 +252,8 @@ void VSharedData::addMaster (int followerRow, int leaderRow, int parameterIndex,
     rulesAndScales[f][p] = { rule, scale };
     fillRing (followerRow, parameterIndex, delayLength, initValue);
 
-    auto& info = linkInfos[f][p];
-    info.masterIndexInVector = leaderRow;
-    info.controlParamIndex = parameterIndex;
-    info.rule = rule;
-    info.scale = scale;
-    info.delayUnit = delayUnit;
-    info.delayBufferLength = juce::jlimit (0, maxDelayBufferLength, delayLength);
-    info.delayTimeInMs = 10 * info.delayBufferLength;
-    info.delayTimeInBeats = delayInBeats;
-    info.initValue = initValue;
-    info.masterTrackName = trackNames[idx (leaderRow)];
+    linkInfos[f][p] = makeRecord (leaderRow, parameterIndex, rule, scale, delayUnit, delayLength,
+                                  delayInBeats, initValue, trackNames[idx (leaderRow)]);
 
     sendChangeMessage ("Add_Master");
 }
@@ -334,16 +325,27 @@ void VSharedData::loadLinkListFromState (int trackId, int savedMasterIndex, int 
 
     // A saved row that this table does not have would point the editor at a
     // missing row; the leader is found by name later anyway.
-    info.masterIndexInVector = isRow (savedMasterIndex) ? savedMasterIndex : -1;
+    info = makeRecord (isRow (savedMasterIndex) ? savedMasterIndex : -1, parameterIndex, rule, scale, delayUnit,
+                       delayBufferLength, delayTimeInBeats, initValue, masterTrackName);
+}
+
+VSharedData::LinkInfo VSharedData::makeRecord (int leaderRow, int parameterIndex, const juce::String& rule,
+                                               float scale, int delayUnit, int delayLength, int delayInBeats,
+                                               float initValue, const juce::String& leaderName)
+{
+    // The delay travels as its length in ticks; the milliseconds follow from it.
+    LinkInfo info;
+    info.masterIndexInVector = leaderRow;
     info.controlParamIndex = parameterIndex;
     info.rule = rule;
     info.scale = scale;
     info.delayUnit = delayUnit;
-    info.delayBufferLength = juce::jlimit (0, maxDelayBufferLength, delayBufferLength);
+    info.delayBufferLength = juce::jlimit (0, maxDelayBufferLength, delayLength);
     info.delayTimeInMs = 10 * info.delayBufferLength;
-    info.delayTimeInBeats = delayTimeInBeats;
+    info.delayTimeInBeats = delayInBeats;
     info.initValue = initValue;
-    info.masterTrackName = masterTrackName;
+    info.masterTrackName = leaderName;
+    return info;
 }
 
 void VSharedData::addMasterFromLinkList()

@@ -130,6 +130,9 @@ private:
     bool isRow (int row) const noexcept;
     bool isParameter (int parameterIndex) const noexcept;
 
+    static LinkInfo makeRecord (int leaderRow, int parameterIndex, const juce::String& rule, float scale,
+                                int delayUnit, int delayLength, int delayInBeats, float initValue,
+                                const juce::String& leaderName);
     void fillRing (int row, int parameterIndex, int length, float initValue);
     void dropLiveLink (int row, int parameterIndex);
     void refreshLeaderNames();
