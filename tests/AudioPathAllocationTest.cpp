@@ -32,6 +32,11 @@ void* operator new (std::size_t size)
     throw std::bad_alloc();
 }
 
+#if ! defined (__cpp_sized_deallocation)
+// <new> leaves the sized form undeclared when the compiler does not use it.
+void operator delete (void* p, std::size_t) noexcept;
+#endif
+
 void operator delete (void* p) noexcept                 { std::free (p); }
 void operator delete (void* p, std::size_t) noexcept    { std::free (p); }
 

@@ -36,7 +36,7 @@ TEST (VChangeBroadcaster, OneDeliveryPerListenerLastInSetFirst)
 {
     std::vector<Received> log;
     // Listeners live in one array so that their addresses (the set's order) are known.
-    std::vector<RecordingListener> listeners { { log, 0 }, { log, 1 }, { log, 2 } };
+    RecordingListener listeners[] = { { log, 0 }, { log, 1 }, { log, 2 } };
     Broadcaster b;
 
     for (auto& l : listeners)
