@@ -31,7 +31,7 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 export ASAN_OPTIONS="halt_on_error=1 detect_leaks=1 detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1"
 export ZO_STRESS_MS="${ZO_STRESS_MS:-4000}"
-ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
+xvfb-run -a ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
 
 if [ "$fuzz" = ON ]; then
     runs="${ZO_FUZZ_RUNS:-200000}"
@@ -41,7 +41,7 @@ if [ "$fuzz" = ON ]; then
     "$build/tests/zo_write_state_seeds" "$corpus/state"
 
     # A crash, a leak or any sanitizer report ends the fuzzer with a non-zero status.
-    "$build/tests/zo_StateFuzzer" -runs="$runs" -max_len=8192 -timeout=10 -print_final_stats=1 "$corpus/state"
-    "$build/tests/zo_TableFuzzer" -runs="$runs" -max_len=512 -timeout=10 -print_final_stats=1 "$corpus/table"
+    "$build/tests/zo_StateFuzzer" -artifact_prefix="$build/" -runs="$runs" -max_len=8192 -timeout=10 -print_final_stats=1 "$corpus/state"
+    "$build/tests/zo_TableFuzzer" -artifact_prefix="$build/" -runs="$runs" -max_len=512 -timeout=10 -print_final_stats=1 "$corpus/table"
     echo "fuzzing: $runs runs per target, no crash, leak or report"
 fi

@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes as a saved state. The first byte picks the
-// road: the raw bytes as the host hands them over, or the rest as XML text
-// wrapped the way the plug-in stores it (so that the mutator reaches attributes).
+// road: the raw bytes as the host hands them over, or the rest as the text of
+// a blob with the plug-in's own header (so that the mutator reaches the XML).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -42,11 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
     {
         target.setStateInformation (data + 1, (int) (size - 1));
     }
-    else if (auto xml = juce::parseXML (juce::String::fromUTF8 ((const char*) data + 1, (int) size - 1)))
+    else
     {
-        juce::MemoryBlock block;
-        juce::AudioProcessor::copyXmlToBinary (*xml, block);
-        target.setStateInformation (block.getData(), (int) block.getSize());
+        // The same header the plug-in writes, around the fuzzed text.
+        juce::MemoryOutputStream blob;
+        blob.writeInt (0x21324356);
+        blob.writeInt ((int) (size - 1));
+        blob.write (data + 1, size - 1);
+        blob.writeByte (0);
+        target.setStateInformation (blob.getData(), (int) blob.getDataSize());
     }
 
     for (int tick = 0; tick < 4; ++tick)

@@ -37,7 +37,11 @@ int main (int argc, char** argv)
             raw.append (state.getData(), state.getSize());
             folder.getChildFile ("raw" + juce::String (count)).replaceWithData (raw.getData(), raw.getSize());
 
-            folder.getChildFile ("xml" + juce::String (count)).replaceWithText ("\x01" + b->saveState()->toString());
+            juce::MemoryBlock text;
+            text.append ("\x01", 1);
+            const auto xml = b->saveState()->toString();
+            text.append (xml.toRawUTF8(), xml.getNumBytesAsUTF8());
+            folder.getChildFile ("xml" + juce::String (count)).replaceWithData (text.getData(), text.getSize());
             ++count;
         }
     }
