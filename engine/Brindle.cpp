@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "engine/VSharedData.h"
+#include "engine/VStateText.h"
 
 namespace
 {
@@ -458,7 +459,7 @@ void Brindle::getStateInformation (juce::MemoryBlock& destData)
 
 void Brindle::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (data == nullptr || sizeInBytes <= 0 || ! hasWellFormedText (data, sizeInBytes))
+    if (! VStateText::isReadable (data, sizeInBytes))
         return;
 
     if (auto xml = getXmlFromBinary (data, sizeInBytes))
@@ -507,47 +508,6 @@ std::unique_ptr<juce::XmlElement> Brindle::saveState()
 
     xml->setAttribute ("Num_Tracks", sharedData->getNumTracks());
     return xml;
-}
-
-namespace
-{
-bool isWellFormedUtf8 (const juce::uint8* text, size_t size)
-{
-    for (size_t i = 0; i < size;)
-    {
-        const auto lead = text[i];
-        const size_t extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xe ? 2 : (lead >> 3) == 0x1e ? 3 : 4;
-
-        if (extra == 4 || size - i <= extra)
-            return false;
-
-        for (size_t k = 1; k <= extra; ++k)
-            if ((text[i + k] & 0xc0) != 0x80)
-                return false;
-
-        i += extra + 1;
-    }
-
-    return true;
-}
-} // namespace
-
-// The toolkit's reader walks the text as UTF-8 and trusts every lead byte, so
-// a damaged project could make it read past the end of the blob: such text is
-// refused before it gets there.
-bool Brindle::hasWellFormedText (const void* data, int sizeInBytes)
-{
-    constexpr juce::uint32 binaryXmlMagic = 0x21324356;
-
-    if (sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != binaryXmlMagic)
-        return true; // not the binary XML format: the toolkit's reader refuses it anyway
-
-    const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
-
-    if (length <= 0)
-        return true;
-
-    return isWellFormedUtf8 (static_cast<const juce::uint8*> (data) + 8, (size_t) juce::jmin (sizeInBytes - 8, length));
 }
 
 namespace

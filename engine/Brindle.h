@@ -64,7 +64,6 @@ public:
     std::unique_ptr<juce::XmlElement> saveState();
     void loadState (const juce::XmlElement* xml);
     juce::String getStateTagName() const;
-    static bool hasWellFormedText (const void* data, int sizeInBytes);
 
     KtParameter* getKtParameter (int parameterIndex) const;
 

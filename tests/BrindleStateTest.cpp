@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -253,30 +252,27 @@ TEST_F (StateTest, BadInputNeverCorruptsTheInstance)
     table().removeMaster (rowOf (b), rowOf (other), 1);
 }
 
-TEST_F (StateTest, DamagedTextIsRefusedBeforeTheXmlReader)
+TEST_F (StateTest, DamagedOrForeignDocumentsAreRefusedWhole)
 {
     Brindle b;
     auto good = stateElement();
     good.setAttribute ("Volume", 0.9);
     good.setAttribute ("track_name", juce::CharPointer_UTF8 ("\xe9\xbc\x93\xe7\xbb\x84"));
-    auto block = bytesOf (good);
-    EXPECT_TRUE (Brindle::hasWellFormedText (block.getData(), (int) block.getSize()));
+    const auto block = bytesOf (good);
 
     // A lead byte that promises more bytes than the blob holds, at the very end.
     auto cut = block;
     cut.setSize (cut.getSize() - 3);
     static_cast<char*> (cut.getData())[cut.getSize() - 1] = (char) 0xdc;
-    EXPECT_FALSE (Brindle::hasWellFormedText (cut.getData(), (int) cut.getSize()));
+    b.setStateInformation (cut.getData(), (int) cut.getSize());
 
-    // A continuation byte where a lead byte belongs, and a lead without its continuation.
-    for (const char* bad : { "\x80", "\xd3\x41", "\xe9\xbc", "\xf8\x80\x80\x80\x80" })
-    {
-        juce::MemoryBlock damaged (block);
-        const auto at = damaged.getSize() / 2;
-        damaged.copyFrom (bad, (int) at, std::strlen (bad));
-        EXPECT_FALSE (Brindle::hasWellFormedText (damaged.getData(), (int) damaged.getSize())) << (int) (unsigned char) bad[0];
-        b.setStateInformation (damaged.getData(), (int) damaged.getSize());
-    }
+    // The element with children or text: never a state of ours, and some of it
+    // sends the toolkit's reader into an endless loop.
+    auto withChild = stateElement();
+    withChild.setAttribute ("Volume", 0.9);
+    withChild.createNewChildElement ("Extra");
+    const auto child = bytesOf (withChild);
+    b.setStateInformation (child.getData(), (int) child.getSize());
 
     EXPECT_EQ (b.getParameters()[0]->getValue(), 0.5f) << "refused, not half-read";
     b.setStateInformation (block.getData(), (int) block.getSize());
