@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "engine/VSharedData.h"
@@ -82,11 +80,6 @@ juce::StringArray texts (std::initializer_list<const char*> items)
 } // namespace
 
 //==============================================================================
-TEST (VSharedDataSingleton, IsOneObjectPerProcess)
-{
-    EXPECT_EQ (VSharedData::sharedInstance(), VSharedData::sharedInstance());
-}
-
 TEST_F (VSharedDataTest, AddTrackHandsOutIdsRowsAndDefaultNames)
 {
     int first = -1, second = -1;
@@ -158,20 +151,6 @@ TEST_F (VSharedDataTest, UnknownTrackIdsNeverReachAnotherRow)
     EXPECT_TRUE (takeMessages().isEmpty());
 }
 
-TEST_F (VSharedDataTest, GetProcessorPointersFollowsRowOrder)
-{
-    // Stand-in addresses: the table never touches a processor for these operations.
-    int objects[3] = {};
-    const auto fake = [&objects] (int i) { return reinterpret_cast<Brindle*> (&objects[i]); };
-    std::vector<int> ids (3);
-
-    for (int i = 0; i < 3; ++i)
-        table.addTrack (ids[(size_t) i], fake (i), 1.0f, 0.0f, 20000.0f, 20.0f);
-
-    table.removeTrack (ids[1]);
-    EXPECT_EQ (table.getProcessorPointers(), (std::vector<Brindle*> { fake (0), fake (2) }));
-}
-
 //==============================================================================
 TEST_F (VSharedDataTest, SetTrackNameRefusalsKeepNamesButStillNotify)
 {
@@ -197,16 +176,6 @@ TEST_F (VSharedDataTest, SetTrackNameRefusalsKeepNamesButStillNotify)
 }
 
 //==============================================================================
-TEST_F (VSharedDataTest, ParameterWithoutLeaderReturnsItsStoredValue)
-{
-    const auto ids = addTracks (1);
-    table.setData (ids[0], pan, 0.75f);
-
-    EXPECT_FLOAT_EQ (table.getData (ids[0], pan), 0.75f);
-    EXPECT_FLOAT_EQ (table.getData (ids[0], pan), 0.75f);
-    EXPECT_FALSE (table.isSlave (ids[0], pan));
-}
-
 TEST_F (VSharedDataTest, RulesApplyToTheLeadersCurrentValue)
 {
     const auto ids = addTracks (2);
@@ -251,15 +220,6 @@ TEST_F (VSharedDataTest, DelayRingHandsOutValuesInOrderAfterTheInitValues)
     }
 
     EXPECT_EQ (out, (std::vector<float> { 0.9f, 0.9f, 0.9f, 0.1f, 0.2f, 0.3f }));
-}
-
-TEST_F (VSharedDataTest, DelayRingWithUnknownRuleOnlyRepeatsItsInitValues)
-{
-    const auto ids = addTracks (2);
-    table.addMaster (1, 0, pan, "Mirror", 0.0f, 0, 2, 0.7f, 0);
-
-    for (int i = 0; i < 5; ++i)
-        EXPECT_FLOAT_EQ (table.getData (ids[1], pan), 0.7f);
 }
 
 TEST_F (VSharedDataTest, AddMasterStoresTheRecordAndUpdateReplacesTheRing)
@@ -472,55 +432,6 @@ TEST_F (VSharedDataTest, RemoveTrackKeepsPendingRecordsResolvableByName)
     table.addMasterFromLinkList();
     EXPECT_TRUE (table.isSlave (ids[2], volume));
     EXPECT_EQ (record (1, volume).masterIndexInVector, 0);
-}
-
-//==============================================================================
-TEST_F (VSharedDataTest, AudioThreadTicksSurviveRowsAndLinksChanging)
-{
-    const auto ids = addTracks (2);
-    table.addMaster (1, 0, volume, "Same (=x)", 0.0f, 0, 4, 0.0f, 0);
-
-    std::atomic<bool> stop { false };
-    std::atomic<int> ticks { 0 };
-    std::thread audio ([&]
-    {
-        while (! stop)
-        {
-            table.setData (ids[0], volume, 0.5f);
-
-            for (int p = 0; p < table.numParams; ++p)
-                table.getData (ids[1], p);
-
-            table.isSlave (ids[1], volume);
-            ++ticks;
-        }
-    });
-
-    while (ticks == 0)
-        std::this_thread::yield();
-
-    for (int i = 0; i < 300; ++i)
-    {
-        int id = -1;
-        table.addTrack (id, nullptr, 1.0f, 0.0f, 20000.0f, 20.0f);
-        table.addMaster (table.getDataIndex (id), 1, pan, "Half (0.5x)", 0.0f, 0, 3, 0.0f, 0);
-        table.addMaster (0, table.getDataIndex (id), lowPass, "Same (=x)", 0.0f, 0, 2, 0.0f, 0);
-        table.removeTrack (id);
-    }
-
-    stop = true;
-    audio.join();
-    takeMessages();
-
-    EXPECT_EQ (table.getNumTracks(), 2);
-    EXPECT_TRUE (table.isSlave (ids[1], volume));
-    EXPECT_FALSE (table.isSlave (ids[0], lowPass));
-    EXPECT_GT (ticks.load(), 1);
-
-    for (int i = 0; i < 4; ++i)
-        table.getData (ids[1], volume);
-
-    EXPECT_FLOAT_EQ (table.getData (ids[1], volume), 0.5f);
 }
 
 TEST_F (VSharedDataTest, DelayRingsAreBoundedAndEmptyRecordsLoadCleared)
