@@ -1,16 +1,19 @@
 #pragma once
 
-#include <cstdlib>
 #include <dlfcn.h>
+#include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "engine/Brindle.h"
 #include "tests/TestSupport.h"
+#include "widgets/VParamSlider.h"
 
 namespace zocontrols
 {
-// A synthesised left-button event on `c`, as the toolkit would deliver it.
+// A left-button event on `c`, as the toolkit would deliver it.
 inline juce::MouseEvent mouseEvent (juce::Component& c, juce::Point<float> at, juce::Point<float> downAt,
                                     bool dragged, int clicks = 1)
 {
@@ -19,7 +22,7 @@ inline juce::MouseEvent mouseEvent (juce::Component& c, juce::Point<float> at, j
              juce::MouseInputSource::defaultPressure, 0.0f, 0.0f, 0.0f, 0.0f, &c, &c, now, downAt, now, clicks, dragged };
 }
 
-// A press, movements by each vertical offset (negative is up), and the release.
+// A press, movements by each vertical offset from it (negative is up), and the release.
 inline void drag (juce::Component& c, juce::Point<float> from, std::vector<int> dys = {})
 {
     c.mouseDown (mouseEvent (c, from, from, false));
@@ -32,20 +35,37 @@ inline void drag (juce::Component& c, juce::Point<float> from, std::vector<int> 
 // The toolkit's order: the double click comes after the second release.
 inline void doubleClick (juce::Component& c, juce::Point<float> at)
 {
-    for (int clicks : { 1, 2 })
-    {
-        c.mouseDown (mouseEvent (c, at, at, false, clicks));
-        c.mouseUp (mouseEvent (c, at, at, false, clicks));
-    }
+    drag (c, at);
+    drag (c, at);
     c.mouseDoubleClick (mouseEvent (c, at, at, false, 2));
 }
 
-// A top-level window, for keyboard focus. Without a window manager some atoms
-// the toolkit sets do not exist; a plug-in build leaves X errors to the host,
-// whose handler ignores them, while Xlib's default one ends the process.
+// A knob set up as the editor sets its knobs up: its changes go on to the processor.
+inline std::unique_ptr<VParamSlider> knobFor (Brindle& processor, int index)
+{
+    auto* param = processor.getKtParameter (index);
+    auto knob = std::make_unique<VParamSlider> (&processor, index);
+    knob->setSliderStyle (juce::Slider::RotaryVerticalDrag);
+    knob->setRange (param->minValue, param->maxValue, index < 2 ? 0.01 : 1.0);
+    knob->setValue (param->value.load(), juce::dontSendNotification);
+    knob->setSize (48, 71);
+    knob->onValueChange = [&processor, index, k = knob.get()] { processor.setParameterFromUi (index, (float) k->getValue(), false); };
+    return knob;
+}
+
+inline juce::TextEditor& editorOf (juce::Component& box)
+{
+    for (auto* child : box.getChildren())
+        if (auto* editor = dynamic_cast<juce::TextEditor*> (child))
+            return *editor;
+    throw std::logic_error ("no text editor");
+}
+
+// A top-level window, for keyboard focus. Without a window manager some atoms the
+// toolkit sets do not exist, and Xlib's default error handler would end the process.
 struct ShownWindow
 {
-    ShownWindow (juce::Component& child, int width, int height)
+    explicit ShownWindow (juce::Component& child)
     {
         using Handler = int (*) (void*, void*);
         if (auto* x11 = ::dlopen ("libX11.so.6", RTLD_NOW | RTLD_NOLOAD))
@@ -54,25 +74,14 @@ struct ShownWindow
                 set ([] (void*, void*) { return 0; });
             ::dlclose (x11);
         }
-
-        content.setSize (width, height);
+        content.setSize (child.getWidth(), child.getHeight());
         content.addAndMakeVisible (child);
         content.addToDesktop (0);
         content.setVisible (true);
         zotest::pumpUntil ([this] { return content.isShowing(); });
     }
-
     ~ShownWindow() { content.removeFromDesktop(); content.removeAllChildren(); }
 
     juce::Component content;
 };
-
-template <typename ComponentType>
-ComponentType* findChild (juce::Component& parent)
-{
-    for (auto* child : parent.getChildren())
-        if (auto* match = dynamic_cast<ComponentType*> (child))
-            return match;
-    return nullptr;
-}
 } // namespace zocontrols

@@ -21,12 +21,6 @@ inline juce::Image paintImage (int width, int height, const std::function<void (
     return image;
 }
 
-inline juce::Image paintComponent (juce::Component& component)
-{
-    return paintImage (component.getWidth(), component.getHeight(),
-                       [&] (juce::Graphics& g) { component.paintEntireComponent (g, false); });
-}
-
 // Opaque RGB of a pixel, for comparing against the looks' colour numbers.
 inline juce::Colour rgbAt (const juce::Image& image, int x, int y)
 {
@@ -35,82 +29,59 @@ inline juce::Colour rgbAt (const juce::Image& image, int x, int y)
 
 inline bool sameImage (const juce::Image& a, const juce::Image& b)
 {
-    if (a.getWidth() != b.getWidth() || a.getHeight() != b.getHeight())
+    if (a.getBounds() != b.getBounds())
         return false;
-
     for (int y = 0; y < a.getHeight(); ++y)
         for (int x = 0; x < a.getWidth(); ++x)
             if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
                 return false;
-
     return true;
 }
 
 // The columns [first, last] holding pixels that pass the test; first > last when none do.
 struct Span
 {
-    int first = 1 << 30;
-    int last = -1;
+    int first = 1 << 30, last = -1;
     bool empty() const { return last < first; }
 };
 
-inline Span inkColumns (const juce::Image& image, const std::function<bool (juce::Colour)>& isInk)
+inline Span inkColumns (const juce::Image& image, const std::function<bool (juce::Colour)>& isInk = {})
 {
     Span span;
-
     for (int y = 0; y < image.getHeight(); ++y)
         for (int x = 0; x < image.getWidth(); ++x)
-            if (isInk (image.getPixelAt (x, y)))
-            {
-                span.first = juce::jmin (span.first, x);
-                span.last = juce::jmax (span.last, x);
-            }
-
+            if (isInk ? isInk (image.getPixelAt (x, y)) : image.getPixelAt (x, y).getAlpha() > 0)
+                span = { juce::jmin (span.first, x), juce::jmax (span.last, x) };
     return span;
 }
 
-inline bool near (juce::Colour a, juce::Colour b, int tolerance = 2)
-{
-    return std::abs (a.getRed() - b.getRed()) <= tolerance
-        && std::abs (a.getGreen() - b.getGreen()) <= tolerance
-        && std::abs (a.getBlue() - b.getBlue()) <= tolerance;
-}
-
-// Sets the locale variables for one test and puts the old values back after it.
+// Sets the locale variables, e.g. { "LANG", "zh_CN.UTF-8", "LANGUAGE", "zh:en" }, and puts the old values back.
 class ScopedLocale
 {
 public:
-    // Names and values in turn: { "LANG", "zh_CN.UTF-8", "LANGUAGE", "zh:en" }.
     explicit ScopedLocale (std::initializer_list<const char*> namesAndValues)
     {
-        for (auto* name : { "LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE" })
-        {
+        for (auto* name : names)
             if (auto* old = std::getenv (name))
                 saved[name] = old;
-
-            ::unsetenv (name);
-        }
-
+        restore ({});
         for (auto* item = namesAndValues.begin(); item + 1 < namesAndValues.end(); item += 2)
             ::setenv (item[0], item[1], 1);
     }
-
     ScopedLocale (const ScopedLocale&) = delete;
     ScopedLocale& operator= (const ScopedLocale&) = delete;
+    ~ScopedLocale() { restore (saved); }
 
-    ~ScopedLocale()
+private:
+    static void restore (const std::map<std::string, std::string>& values)
     {
-        for (auto* name : { "LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE" })
+        for (auto* name : names)
             ::unsetenv (name);
-
-        for (auto& [name, value] : saved)
+        for (auto& [name, value] : values)
             ::setenv (name.c_str(), value.c_str(), 1);
     }
 
-private:
+    static constexpr const char* names[] { "LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE" };
     std::map<std::string, std::string> saved;
 };
-
-inline ScopedLocale chineseUser() { return ScopedLocale ({ "LANG", "zh_CN.UTF-8" }); }
-inline ScopedLocale englishUser() { return ScopedLocale ({ "LANG", "en_US.UTF-8" }); }
 } // namespace zolooks

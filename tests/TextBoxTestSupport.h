@@ -2,7 +2,6 @@
 
 #include <dlfcn.h>
 #include <functional>
-#include <vector>
 
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -22,27 +21,26 @@ inline juce::String mixedName()
 struct ManualClock
 {
     juce::uint32 ms = 100000;
-
-    std::function<juce::uint32()> function()
-    {
-        return [this] { return ms; };
-    }
+    std::function<juce::uint32()> function() { return [this] { return ms; }; }
 };
-
-inline void type (VMLTextEditor& box, juce::juce_wchar c)
-{
-    box.keyPressed (juce::KeyPress ((int) c, juce::ModifierKeys(), c));
-}
 
 inline void type (VMLTextEditor& box, const juce::String& text)
 {
     for (auto p = text.getCharPointer(); ! p.isEmpty();)
-        type (box, p.getAndAdvance());
+    {
+        const auto c = p.getAndAdvance();
+        box.keyPressed (juce::KeyPress ((int) c, juce::ModifierKeys(), c));
+    }
+}
+
+inline bool press (VMLTextEditor& box, int key, int modifiers = 0)
+{
+    return box.keyPressed (juce::KeyPress (key, juce::ModifierKeys (modifiers), 0));
 }
 
 inline bool command (VMLTextEditor& box, int key, int extraModifiers = 0)
 {
-    return box.keyPressed (juce::KeyPress (key, juce::ModifierKeys (juce::ModifierKeys::commandModifier | extraModifiers), 0));
+    return press (box, key, juce::ModifierKeys::commandModifier | extraModifiers);
 }
 
 // What the text holder's timer does when typing has paused for `ms`: it only
@@ -62,10 +60,11 @@ struct RecordingListener : public VMLTextEditor::Listener
     RecordingListener (std::vector<juce::String>& logToUse, juce::String nameToUse)
         : log (logToUse), name (std::move (nameToUse)) {}
 
-    void textEditorTextChanged (VMLTextEditor&) override        { log.push_back (name + ":text"); if (onCall) onCall(); }
-    void textEditorReturnKeyPressed (VMLTextEditor&) override   { log.push_back (name + ":return"); if (onCall) onCall(); }
-    void textEditorEscapeKeyPressed (VMLTextEditor&) override   { log.push_back (name + ":escape"); if (onCall) onCall(); }
-    void textEditorFocusLost (VMLTextEditor&) override          { log.push_back (name + ":focus"); if (onCall) onCall(); }
+    void record (const char* what) { log.push_back (name + ":" + what); if (onCall) onCall(); }
+    void textEditorTextChanged (VMLTextEditor&) override        { record ("text"); }
+    void textEditorReturnKeyPressed (VMLTextEditor&) override   { record ("return"); }
+    void textEditorEscapeKeyPressed (VMLTextEditor&) override   { record ("escape"); }
+    void textEditorFocusLost (VMLTextEditor&) override          { record ("focus"); }
 
     std::vector<juce::String>& log;
     juce::String name;
@@ -78,11 +77,8 @@ inline bool haveDisplay()
         && juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
 }
 
-// Puts a component on the screen as a window. Without a window manager (a
-// bare Xvfb) the toolkit sets window properties whose atoms do not exist yet;
-// only a standalone toolkit application installs a handler for the errors
-// that follow, and Xlib's default handler ends the process. A test program
-// ignores them, as the toolkit itself would.
+// Puts a component on the screen. Under a bare Xvfb the toolkit's window
+// properties raise X errors whose default handler would end the process.
 inline void addToDesktopForTest (juce::Component& window)
 {
     static const bool handlerInstalled = []
@@ -107,21 +103,44 @@ inline void addToDesktopForTest (juce::Component& window)
 
 // A synthetic mouse event on the box, in the box's coordinates.
 inline juce::MouseEvent mouseAt (VMLTextEditor& box, juce::Point<float> p, int clicks = 1,
-                                 juce::ModifierKeys mods = juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier))
+                                 int modifiers = juce::ModifierKeys::leftButtonModifier)
 {
     const auto now = juce::Time::getCurrentTime();
-    return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), p, mods,
+    return juce::MouseEvent (juce::Desktop::getInstance().getMainMouseSource(), p, juce::ModifierKeys (modifiers),
                              juce::MouseInputSource::defaultPressure, 0.0f, 0.0f, 0.0f, 0.0f,
                              &box, &box, now, p, now, clicks, false);
 }
 
-// Text colour of the box drawn into an image of the box's size.
+// The whole box drawn into an image of its size.
 inline juce::Image paintBox (VMLTextEditor& box)
 {
     juce::Image image (juce::Image::ARGB, box.getWidth(), box.getHeight(), true, juce::SoftwareImageType());
     juce::Graphics g (image);
     box.paintEntireComponent (g, false);
     return image;
+}
+
+// Pixels of `image` in columns [x1, x2) that pass `test`.
+inline int countPixels (const juce::Image& image, std::function<bool (juce::Colour)> test, int x1 = 0, int x2 = 1 << 30)
+{
+    int count = 0;
+
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = juce::jmax (0, x1); x < juce::jmin (image.getWidth(), x2); ++x)
+            count += test (image.getPixelAt (x, y)) ? 1 : 0;
+
+    return count;
+}
+
+// Whether two images are alike in columns [x1, x2).
+inline bool samePixels (const juce::Image& a, const juce::Image& b, int x1 = 0, int x2 = 1 << 30)
+{
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = juce::jmax (0, x1); x < juce::jmin (a.getWidth(), x2); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+
+    return true;
 }
 
 inline void savePng (const juce::Image& image, const juce::String& fileName)
@@ -132,6 +151,7 @@ inline void savePng (const juce::Image& image, const juce::String& fileName)
     file.deleteFile();
 
     juce::FileOutputStream out (file);
-    juce::PNGImageFormat().writeImageToStream (image, out);
+    juce::PNGImageFormat().writeImageToStream (image.rescaled (image.getWidth() * 4, image.getHeight() * 4,
+                                                               juce::Graphics::lowResamplingQuality), out);
 }
 } // namespace zotext

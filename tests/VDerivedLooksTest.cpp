@@ -6,214 +6,121 @@
 #include "widgets/VKnobLabelLookAndFeel.h"
 #include "widgets/VNumberSliderLookAndFeel.h"
 
+using zolooks::inkColumns;
 using zolooks::paintImage;
 using zolooks::sameImage;
 
 namespace
 {
-const juce::Colour teal (25, 147, 169);
-const juce::Colour grey (154, 156, 161);
+const juce::Colour teal (25, 147, 169), grey (154, 156, 161);
 
-bool isTealInk (juce::Colour c) { return c.getAlpha() > 100 && zolooks::near (c.withAlpha ((juce::uint8) 255), teal, 40); }
-bool isGreyInk (juce::Colour c) { return c.getAlpha() > 100 && zolooks::near (c.withAlpha ((juce::uint8) 255), grey, 40); }
-
-struct ValueBox
+bool isInkOf (juce::Colour c, juce::Colour colour)
 {
-    ValueBox (const juce::String& text, int width, int height = 13)
-        : label ("value", text)
-    {
-        label.setSize (width, height);
-        label.setColour (juce::Label::textColourId, teal);
-        label.setColour (juce::Label::backgroundColourId, juce::Colours::transparentBlack);
-        label.setColour (juce::Label::outlineColourId, juce::Colours::transparentBlack);
-    }
+    return c.getAlpha() > 100 && std::abs (c.getRed() - colour.getRed()) <= 40
+        && std::abs (c.getGreen() - colour.getGreen()) <= 40 && std::abs (c.getBlue() - colour.getBlue()) <= 40;
+}
+bool isTeal (juce::Colour c) { return isInkOf (c, teal); }
+bool isGrey (juce::Colour c) { return isInkOf (c, grey); }
 
-    juce::Image paint()
-    {
-        return paintImage (label.getWidth(), label.getHeight(), [this] (juce::Graphics& g)
-        {
-            VKnobLabelLookAndFeel::sharedInstance()->drawLabel (g, label);
-        });
-    }
-
-    juce::Label label;
-};
+juce::Image valueBox (const juce::String& text, int width, bool enabled = true)
+{
+    juce::Label label ("value", text);
+    label.setSize (width, 13);
+    label.setEnabled (enabled);
+    label.setColour (juce::Label::textColourId, teal);
+    label.setColour (juce::Label::backgroundColourId, juce::Colours::transparentBlack);
+    label.setColour (juce::Label::outlineColourId, juce::Colours::red);
+    return paintImage (width, 13, [&] (juce::Graphics& g) { VKnobLabelLookAndFeel::sharedInstance()->drawLabel (g, label); })
+        .getClippedImage ({ 1, 1, width - 2, 11 });  // inside the outline
+}
 } // namespace
 
-//==============================================================================
-TEST (VKnobLabelLookAndFeel, ValueInTheLabelColourThenTheUnitInGrey)
+TEST (VDerivedLooks, KnobLabelValueInTheLabelColourThenTheUnitInGrey)
 {
-    ValueBox box ("12.5 dB", 60);
-    const auto image = box.paint();
-
-    const auto value = zolooks::inkColumns (image, isTealInk);
-    const auto unit = zolooks::inkColumns (image, isGreyInk);
-    ASSERT_FALSE (value.empty());
-    ASSERT_FALSE (unit.empty());
-    EXPECT_LT (value.last, unit.first);
-
-    // The block sits about centred, shifted right by a 32nd of the width.
+    // The block sits about centred, shifted right by a 32nd of the width; the box's
+    // image starts one pixel in.
     const auto width = juce::Font (11.0f).getStringWidthFloat ("12.5 dB");
-    const auto x = (int) std::lrint (30.0f - width * 0.5f + 60.0f / 32.0f);
+    const auto x = (int) std::lrint (30.0f - width * 0.5f + 60.0f / 32.0f) - 1;
+    const auto value = inkColumns (valueBox ("12.5 dB", 60), isTeal);
+    const auto unit = inkColumns (valueBox ("12.5 dB", 60), isGrey);
+    ASSERT_FALSE (value.empty() || unit.empty());
+    EXPECT_LT (value.last, unit.first);
     EXPECT_NEAR (value.first, x, 2);
     EXPECT_NEAR (unit.last, x + width, 3);
+
+    // Only the first two tokens are drawn; a single one has no unit.
+    EXPECT_EQ (inkColumns (valueBox ("1 2 3", 60)).last - inkColumns (valueBox ("1 2 3", 60)).first,
+               inkColumns (valueBox ("1 2", 60)).last - inkColumns (valueBox ("1 2", 60)).first);
+    EXPECT_TRUE (inkColumns (valueBox ("1", 60), isGrey).empty());
+
+    // Disabled, all of it is half transparent.
+    EXPECT_TRUE (inkColumns (valueBox ("3.0 dB", 60, false), [] (juce::Colour c) { return c.getAlpha() > 129; }).empty());
+    EXPECT_FALSE (inkColumns (valueBox ("3.0 dB", 60, false)).empty());
 }
 
-TEST (VKnobLabelLookAndFeel, FitsTheTextByLoweringTheFont)
+TEST (VDerivedLooks, KnobLabelFitsTheTextByLoweringTheFont)
 {
     const juce::String text ("-1234.56 dB");
-    const auto at11 = juce::Font (11.0f).getStringWidthFloat (text);
     const auto at10 = juce::Font (10.0f).getStringWidthFloat (text);
-    const int width = (int) std::ceil (at11) - 1;
+    const int width = (int) std::ceil (juce::Font (11.0f).getStringWidthFloat (text)) - 1;
     ASSERT_LE (at10, (float) width);
 
-    ValueBox box (text, width);
-    const auto image = box.paint();
-    const auto value = zolooks::inkColumns (image, isTealInk);
-    const auto unit = zolooks::inkColumns (image, isGreyInk);
-    ASSERT_FALSE (value.empty());
-    ASSERT_FALSE (unit.empty());
-
     // Both parts drawn whole at height 10, placed by the width at 10.
-    const auto x = (int) std::lrint ((float) width * 0.5f - at10 * 0.5f + (float) width / 32.0f);
-    EXPECT_NEAR (value.first, x, 2);
+    const auto value = inkColumns (valueBox (text, width), isTeal);
+    const auto unit = inkColumns (valueBox (text, width), isGrey);
+    ASSERT_FALSE (value.empty() || unit.empty());
+    EXPECT_NEAR (value.first + 1, std::lrint ((float) width * 0.5f - at10 * 0.5f + (float) width / 32.0f), 2);
     EXPECT_NEAR (unit.last - value.first, at10, 3);
-    EXPECT_LT (unit.last, width);
+
+    // A text that never fits still ends the fitting.
+    EXPECT_EQ (valueBox (juce::String::repeatedString ("8", 500) + " dB", 8).getWidth(), 6);
 }
 
-TEST (VKnobLabelLookAndFeel, DrawsOnlyTheFirstTwoTokens)
+TEST (VDerivedLooks, NumberBoxShowsTheValueWithTheIntervalsDecimalsAndNothingElse)
 {
-    ValueBox three ("1 2 3", 60);
-    ValueBox two ("1 2", 60);
-    ValueBox one ("1", 60);
-
-    // The whole text decides where the block starts, so compare the widths of the ink.
-    EXPECT_TRUE (zolooks::inkColumns (one.paint(), isGreyInk).empty());
-    EXPECT_FALSE (zolooks::inkColumns (two.paint(), isGreyInk).empty());
-
-    const auto threeInk = zolooks::inkColumns (three.paint(), [] (juce::Colour c) { return c.getAlpha() > 0; });
-    const auto twoInk = zolooks::inkColumns (two.paint(), [] (juce::Colour c) { return c.getAlpha() > 0; });
-    EXPECT_EQ (threeInk.last - threeInk.first, twoInk.last - twoInk.first);
-}
-
-TEST (VKnobLabelLookAndFeel, DisabledBoxIsHalfTransparent)
-{
-    ValueBox box ("3.0 dB", 60);
-    box.label.setColour (juce::Label::outlineColourId, juce::Colours::red);
-    box.label.setEnabled (false);
-    const auto image = box.paint();
-
-    int most = 0;
-    for (int y = 1; y < image.getHeight() - 1; ++y)
-        for (int x = 1; x < image.getWidth() - 1; ++x)
-            most = juce::jmax (most, (int) image.getPixelAt (x, y).getAlpha());
-
-    EXPECT_LE (most, 129);
-    EXPECT_GT (most, 0);
-    EXPECT_NEAR (image.getPixelAt (0, 6).getAlpha(), 128, 2);
-}
-
-TEST (VKnobLabelLookAndFeel, EndsTheFitForATextThatNeverFits)
-{
-    ValueBox box (juce::String::repeatedString ("8", 500) + " dB", 8);
-    const auto image = box.paint();
-    EXPECT_EQ (image.getWidth(), 8);
-}
-
-//==============================================================================
-TEST (VNumberSliderLookAndFeel, DecimalsFollowTheInterval)
-{
-    EXPECT_EQ (VNumberSliderLookAndFeel::decimalsOf (0.01), 2);
-    EXPECT_EQ (VNumberSliderLookAndFeel::decimalsOf (0.1), 1);
-    EXPECT_EQ (VNumberSliderLookAndFeel::decimalsOf (0.25), 2);
-    EXPECT_EQ (VNumberSliderLookAndFeel::decimalsOf (10.0), 0);
-    EXPECT_EQ (VNumberSliderLookAndFeel::decimalsOf (0.0), 0);
-}
-
-namespace
-{
-struct NumberBox
-{
-    NumberBox (double interval, double value, const juce::String& suffix = {})
+    juce::Slider slider (juce::Slider::LinearVertical, juce::Slider::TextBoxBelow);
+    slider.setColour (juce::Slider::backgroundColourId, juce::Colours::transparentBlack);
+    slider.setColour (juce::Label::textColourId, teal);
+    auto& lf = *VNumberSliderLookAndFeel::sharedInstance();
+    const auto box = [&] (double interval, double value)
     {
-        slider.setSliderStyle (juce::Slider::LinearVertical);
         slider.setRange (0.0, 1000.0, interval);
         slider.setValue (value);
-        slider.setTextValueSuffix (suffix);
-        slider.setColour (juce::Slider::backgroundColourId, juce::Colours::transparentBlack);
-        slider.setColour (juce::Label::textColourId, teal);
-    }
-
-    juce::Image paint()
+        return paintImage (80, 20, [&] (juce::Graphics& g) { lf.drawLinearSlider (g, 0, 0, 80, 20, 0, 0, 0, juce::Slider::LinearVertical, slider); });
+    };
+    const auto text = [] (const char* expected)
     {
-        return paintImage (80, 20, [this] (juce::Graphics& g)
+        return paintImage (80, 20, [&] (juce::Graphics& g)
         {
-            VNumberSliderLookAndFeel::sharedInstance()->drawLinearSlider (g, 0, 0, 80, 20, 0.0f, 0.0f, 0.0f,
-                                                                        juce::Slider::LinearVertical, slider);
+            g.setFont (13.0f);
+            g.setColour (teal);
+            g.drawFittedText (expected, 0, 0, 80, 20, juce::Justification::centred, 1, 0.0f);
         });
-    }
+    };
 
-    juce::Slider slider;
-};
+    EXPECT_TRUE (sameImage (box (0.01, 1.5), text ("1.50")));
+    EXPECT_FALSE (sameImage (box (0.01, 1.5), text ("1.5")));
+    EXPECT_TRUE (sameImage (box (0.1, 12.5), text ("12.5")));
+    EXPECT_TRUE (sameImage (box (10.0, 250.0), text ("250")));
+    EXPECT_TRUE (sameImage (box (0.0, 3.0), text ("3")));
 
-juce::Image centredText (const juce::String& text)
-{
-    return paintImage (80, 20, [&] (juce::Graphics& g)
-    {
-        g.setFont (juce::Font (13.0f));
-        g.setColour (teal);
-        g.drawFittedText (text, 0, 0, 80, 20, juce::Justification::centred, 1, 0.0f);
-    });
-}
-} // namespace
-
-TEST (VNumberSliderLookAndFeel, ShowsTheValueWithTheIntervalsDecimals)
-{
-    EXPECT_TRUE (sameImage (NumberBox (0.01, 1.5).paint(), centredText ("1.50")));
-    EXPECT_FALSE (sameImage (NumberBox (0.01, 1.5).paint(), centredText ("1.5")));
-    EXPECT_TRUE (sameImage (NumberBox (0.1, 12.5).paint(), centredText ("12.5")));
-    EXPECT_TRUE (sameImage (NumberBox (10.0, 250.0).paint(), centredText ("250")));
-    EXPECT_TRUE (sameImage (NumberBox (0.0, 3.0).paint(), centredText ("3")));
-}
-
-TEST (VNumberSliderLookAndFeel, SuffixEndsOneBlankBeforeTheRightEdge)
-{
-    NumberBox box (1.0, 20.0, " ms");
-    const auto image = box.paint();
+    // The suffix ends one blank before the right edge; the value is centred in the room left of it.
+    slider.setTextValueSuffix (" ms");
     const juce::Font font (13.0f);
-
-    const auto suffix = zolooks::inkColumns (image, isGreyInk);
-    const auto value = zolooks::inkColumns (image, isTealInk);
-    ASSERT_FALSE (suffix.empty());
-    ASSERT_FALSE (value.empty());
-
+    const auto suffix = inkColumns (box (1.0, 20.0), isGrey);
+    const auto value = inkColumns (box (1.0, 20.0), isTeal);
+    ASSERT_FALSE (suffix.empty() || value.empty());
     EXPECT_LE (suffix.last, 80 - font.getStringWidth (" "));
     EXPECT_GE (suffix.last, 80 - font.getStringWidth (" ") - 3);
+    EXPECT_NEAR ((value.first + value.last + 1) * 0.5f, (80.0f - (float) font.getStringWidth (" ms")) * 0.5f, 2.0f);
 
-    // The value is centred in the room left of the suffix.
-    const float room = 80.0f - (float) font.getStringWidth (" ms");
-    EXPECT_NEAR ((value.first + value.last + 1) * 0.5f, room * 0.5f, 2.0f);
-}
-
-TEST (VNumberSliderLookAndFeel, OnlyTheTextIsDrawn)
-{
-    NumberBox box (1.0, 20.0);
-    auto& lf = *VNumberSliderLookAndFeel::sharedInstance();
-
-    const auto image = paintImage (80, 20, [&] (juce::Graphics& g)
+    // No track nor thumb, and all the room to the text.
+    EXPECT_TRUE (inkColumns (paintImage (80, 20, [&] (juce::Graphics& g)
     {
-        lf.drawLinearSliderBackground (g, 0, 0, 80, 20, 10.0f, 0.0f, 80.0f, juce::Slider::LinearVertical, box.slider);
-        lf.drawLinearSliderThumb (g, 0, 0, 80, 20, 10.0f, 0.0f, 80.0f, juce::Slider::LinearVertical, box.slider);
-    });
-    EXPECT_TRUE (zolooks::inkColumns (image, [] (juce::Colour c) { return c.getAlpha() > 0; }).empty());
-
-    box.slider.setSize (80, 20);
-    auto layout = lf.getSliderLayout (box.slider);
-    EXPECT_EQ (layout.sliderBounds, juce::Rectangle<int> (0, 0, 80, 20));
-    EXPECT_TRUE (layout.textBoxBounds.isEmpty());
-
-    box.slider.setSliderStyle (juce::Slider::LinearHorizontal);
-    layout = lf.getSliderLayout (box.slider);
-    EXPECT_TRUE (layout.sliderBounds.isEmpty());
-    EXPECT_TRUE (layout.textBoxBounds.isEmpty());
+        lf.drawLinearSliderBackground (g, 0, 0, 80, 20, 10, 0, 80, juce::Slider::LinearVertical, slider);
+        lf.drawLinearSliderThumb (g, 0, 0, 80, 20, 10, 0, 80, juce::Slider::LinearVertical, slider);
+    })).empty());
+    slider.setSize (80, 20);
+    EXPECT_EQ (lf.getSliderLayout (slider).sliderBounds, juce::Rectangle<int> (0, 0, 80, 20));
+    EXPECT_TRUE (lf.getSliderLayout (slider).textBoxBounds.isEmpty());
 }

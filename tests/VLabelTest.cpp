@@ -11,17 +11,9 @@ TEST (VLabel, FontFollowsTheUserLanguage)
         zolooks::ScopedLocale locale ({ "LANG", lang });
         return VLabel ("", "").getFont();
     };
-
-    for (auto* lang : { "zh_CN.UTF-8", "zh-Hans" })
-    {
-        EXPECT_EQ (fontFor (lang).getHeight(), 17.0f) << lang;
-        EXPECT_EQ (fontFor (lang).getTypefaceName(), VLookAndFeel::sharedInstance()->cjkFont.getTypefaceName()) << lang;
-    }
-
-    for (auto* lang : { "en_US.UTF-8", "zhx_XX" })
-    {
-        EXPECT_EQ (fontFor (lang).getHeight(), 14.0f) << lang;
-        EXPECT_EQ (fontFor (lang).getTypefaceName(), juce::Font (14.0f).getTypefaceName()) << lang;
-        EXPECT_EQ (fontFor (lang).getStyleFlags(), juce::Font::plain) << lang;
-    }
+    const auto chinese = fontFor ("zh_CN.UTF-8"), english = fontFor ("en_US.UTF-8");
+    EXPECT_EQ (chinese.getHeight(), 17.0f);
+    EXPECT_EQ (chinese.getTypefaceName(), VLookAndFeel::sharedInstance()->cjkFont.getTypefaceName());
+    EXPECT_EQ (english.getHeight(), 14.0f);
+    EXPECT_EQ (english.getTypefaceName(), juce::Font (14.0f).getTypefaceName());
 }

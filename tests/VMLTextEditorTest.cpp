@@ -7,8 +7,12 @@
 #include "widgets/VMLTextEditor.h"
 
 using zotext::command;
-using zotext::ManualClock;
+using zotext::press;
 using zotext::RecordingListener;
+using zotext::type;
+using Log = std::vector<juce::String>;
+using KP = juce::KeyPress;
+using MK = juce::ModifierKeys;
 
 namespace
 {
@@ -21,69 +25,53 @@ struct VMLTextEditorSingleLine : public ::testing::Test
         box.setSize (200, 24);
     }
 
-    ManualClock clock;
+    zotext::ManualClock clock;
     VMLTextEditor box;
 };
 
-struct VMLTextEditorMultiLine : public ::testing::Test
+juce::Array<int> menuIds (VMLTextEditor& box, bool enabledOnly = false)
 {
-    VMLTextEditorMultiLine()
-    {
-        box.setTransactionClock (clock.function());
-        box.setMultiLine (true, true);
-        box.setSize (200, 100);
-    }
+    juce::PopupMenu menu;
+    box.addPopupMenuItems (menu, nullptr);
+    juce::Array<int> ids;
 
-    ManualClock clock;
-    VMLTextEditor box;
-};
+    for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
+        if (! it.getItem().isSeparator && (it.getItem().isEnabled || ! enabledOnly))
+            ids.add (it.getItem().itemID);
+
+    return ids;
+}
 } // namespace
 
 //==============================================================================
-TEST_F (VMLTextEditorSingleLine, PastedLineBreaksBecomeTwoSpaces)
+TEST (VMLTextEditorInsert, PastedLineBreaksFollowTheLineMode)
 {
-    box.insertTextAtCaret ("ab\r\ncd");
-    EXPECT_EQ (box.getText(), "ab  cd");
-    EXPECT_EQ (box.getCaretPosition(), 6);
-}
+    VMLTextEditor single, multi;
+    multi.setMultiLine (true, true);
 
-TEST_F (VMLTextEditorMultiLine, PastedCrLfBecomesOneLineFeed)
-{
-    box.insertTextAtCaret ("ab\r\ncd");
-    EXPECT_EQ (box.getText(), "ab\ncd");
-    EXPECT_EQ (box.getTotalNumChars(), 5);
-    EXPECT_EQ (box.getCaretPosition(), 5);
-}
+    single.insertTextAtCaret ("ab\r\ncd");
+    EXPECT_EQ (single.getText(), "ab  cd");
+    EXPECT_EQ (single.getCaretPosition(), 6);
 
-TEST_F (VMLTextEditorMultiLine, CrLfInSetTextIsOneCharacterAndALoneCrIsKept)
-{
-    box.setText ("ab\r\ncd", false);
-    EXPECT_EQ (box.getText(), "ab\ncd");
-    EXPECT_EQ (box.getTotalNumChars(), 5);
+    multi.insertTextAtCaret ("ab\r\ncd");
+    EXPECT_EQ (multi.getText(), "ab\ncd");
+    EXPECT_EQ (multi.getTotalNumChars(), 5);
+    EXPECT_EQ (multi.getCaretPosition(), 5);
 
-    box.setHighlightedRegion ({ 5, 5 });
-    box.insertTextAtCaret ("x\ry");
-    EXPECT_EQ (box.getText(), "ab\ncdx\ry");
-    EXPECT_TRUE (box.undo());
-    EXPECT_EQ (box.getText(), "ab\ncd");
-}
-
-TEST_F (VMLTextEditorSingleLine, InsertReplacesTheSelection)
-{
-    box.setText ("hello world", false);
-    box.setHighlightedRegion ({ 0, 5 });
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (0, 5));
-    box.insertTextAtCaret ("bye");
-    EXPECT_EQ (box.getText(), "bye world");
-    EXPECT_EQ (box.getCaretPosition(), 3);
-    EXPECT_TRUE (box.getHighlightedRegion().isEmpty());
+    // setText counts a CR LF as one character too; a lone CR is kept as it is.
+    multi.setText ("ab\r\ncd\r\n", false);
+    EXPECT_EQ (multi.getTotalNumChars(), 6);
+    multi.setCaretPosition (6);
+    multi.insertTextAtCaret ("x\ry");
+    EXPECT_EQ (multi.getText(), "ab\ncd\nx\ry");
+    EXPECT_TRUE (multi.undo());
+    EXPECT_EQ (multi.getText(), "ab\ncd\n");
 }
 
 TEST_F (VMLTextEditorSingleLine, GetTextInRangeCrossesSections)
 {
     box.setText ("abc", false);
     box.setColour (juce::TextEditor::textColourId, juce::Colours::red);
-    box.setCaretPosition (3);
     box.insertTextAtCaret ("def");
     box.setFont (juce::Font (20.0f));
     box.insertTextAtCaret (" ghi");
@@ -95,46 +83,26 @@ TEST_F (VMLTextEditorSingleLine, GetTextInRangeCrossesSections)
 }
 
 //==============================================================================
-TEST_F (VMLTextEditorSingleLine, SetTextWithTheSameTextDoesNothing)
-{
-    box.setText ("Track 1", false);
-    box.setCaretPosition (2);
-
-    std::vector<juce::String> log;
-    RecordingListener listener (log, "L");
-    box.addListener (&listener);
-
-    box.setText ("Track 1", true);
-    zotest::pumpMessages (30);
-
-    EXPECT_TRUE (log.empty());
-    EXPECT_EQ (box.getCaretPosition(), 2);
-}
-
-TEST_F (VMLTextEditorSingleLine, SetTextAfterAColourChangeReinsertsInTheNewColour)
+TEST_F (VMLTextEditorSingleLine, SetTextWithTheSameTextDoesNothingUnlessAColourChanged)
 {
     box.setColour (juce::TextEditor::backgroundColourId, juce::Colours::black);
     box.setColour (juce::TextEditor::textColourId, juce::Colours::white);
     box.setText ("HHHH", false);
+    box.setCaretPosition (2);
 
-    const auto inkOf = [this] (juce::Colour wanted)
-    {
-        const auto image = zotext::paintBox (box);
-        int count = 0;
+    Log log;
+    RecordingListener listener (log, "L");
+    box.addListener (&listener);
+    box.setText ("HHHH", true);
+    zotest::pumpMessages (30);
+    EXPECT_TRUE (log.empty());
+    EXPECT_EQ (box.getCaretPosition(), 2);
 
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int x = 0; x < image.getWidth(); ++x)
-                if (image.getPixelAt (x, y) == wanted)
-                    ++count;
-
-        return count;
-    };
-
+    const auto inkOf = [this] (juce::Colour c) { return zotext::countPixels (zotext::paintBox (box), [c] (auto p) { return p == c; }); };
     ASSERT_GT (inkOf (juce::Colours::white), 0);
 
     box.setColour (juce::TextEditor::textColourId, juce::Colours::red);
     EXPECT_GT (inkOf (juce::Colours::white), 0) << "a colour change alone leaves existing text as it was";
-    EXPECT_EQ (inkOf (juce::Colours::red), 0);
 
     box.setText ("HHHH", false);
     EXPECT_EQ (inkOf (juce::Colours::white), 0);
@@ -146,117 +114,90 @@ TEST_F (VMLTextEditorSingleLine, SetTextAfterAColourChangeReinsertsInTheNewColou
     EXPECT_EQ (box.getCaretPosition(), 1);
 }
 
-TEST_F (VMLTextEditorSingleLine, SetTextPutsAnEndCaretAtTheNewEnd)
+TEST (VMLTextEditorSetText, AnEndCaretFollowsTheEndOnlyInASingleLineBox)
 {
-    box.setText ("abc", false);
-    EXPECT_EQ (box.getCaretPosition(), 3);
-    box.setText ("abcdefg", false);
-    EXPECT_EQ (box.getCaretPosition(), 7);
+    VMLTextEditor single, multi;
+    multi.setMultiLine (true, true);
 
-    box.setCaretPosition (2);
-    box.setText ("xyzxyz", false);
-    EXPECT_EQ (box.getCaretPosition(), 2);
-    box.setText ("x", false);
-    EXPECT_EQ (box.getCaretPosition(), 1);
+    for (auto* box : { &single, &multi })
+    {
+        box->setText ("abc", false);
+        box->setCaretPosition (3);
+        box->setText ("abcdefg", false);
+        EXPECT_EQ (box->getCaretPosition(), box == &single ? 7 : 3);
+        box->setCaretPosition (2);
+        box->setText ("x", false);
+        EXPECT_EQ (box->getCaretPosition(), 1) << "clamped";
+    }
 }
 
-TEST_F (VMLTextEditorMultiLine, SetTextKeepsTheCaretIndexClamped)
+//==============================================================================
+TEST_F (VMLTextEditorSingleLine, KeystrokesUnder350MsApartUndoAsOneStep)
 {
-    box.setText ("abc", false);
-    box.setCaretPosition (3);
-    box.setText ("abcdefg", false);
-    EXPECT_EQ (box.getCaretPosition(), 3);
-    box.setText ("a", false);
-    EXPECT_EQ (box.getCaretPosition(), 1);
-}
+    for (auto c : { "a", "b", "c", "d" })
+    {
+        type (box, c);
+        zotext::pause (box, clock, 349);
+    }
 
-TEST_F (VMLTextEditorSingleLine, SetTextClearsTheUndoHistory)
-{
-    zotext::type (box, "abc");
+    zotext::pause (box, clock, 350);
+    type (box, "ef");
+
+    command (box, 'z');
+    EXPECT_EQ (box.getText(), "abcd");
+    command (box, 'z');
+    EXPECT_EQ (box.getText(), "");
+    command (box, 'y');
+    EXPECT_EQ (box.getText(), "abcd");
+    command (box, 'z', MK::shiftModifier);
+    EXPECT_EQ (box.getText(), "abcdef");
+
+    // setText starts a new history.
     box.setText ("xyz", false);
     EXPECT_TRUE (box.undo());
     EXPECT_EQ (box.getText(), "xyz");
 }
 
-//==============================================================================
-TEST_F (VMLTextEditorSingleLine, KeystrokesCloseTogetherUndoAsOneStep)
-{
-    for (auto c : { 'a', 'b', 'c', 'd' })
-    {
-        zotext::type (box, (juce::juce_wchar) c);
-        zotext::pause (box, clock, 349);
-    }
-
-    EXPECT_EQ (box.getText(), "abcd");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "");
-}
-
-TEST_F (VMLTextEditorSingleLine, APauseOf350MsSplitsTheUndoSteps)
-{
-    zotext::type (box, "ab");
-    zotext::pause (box, clock, 350);
-    zotext::type (box, "cd");
-
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "ab");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "");
-
-    command (box, 'y');
-    EXPECT_EQ (box.getText(), "ab");
-    command (box, 'z', juce::ModifierKeys::shiftModifier);
-    EXPECT_EQ (box.getText(), "abcd");
-}
-
 TEST_F (VMLTextEditorSingleLine, TheTimerOnlyEndsATransactionAfter200Ms)
 {
-    zotext::type (box, 'a');
-    EXPECT_TRUE (box.getTextHolder().isTimerRunning());
+    type (box, "a");
     EXPECT_EQ (box.getTextHolder().getTimerInterval(), 350);
 
     // A tick that comes too soon after the keystroke keeps the step open.
     clock.ms += 150;
     box.getTextHolder().timerCallback();
-    zotext::type (box, 'b');
+    type (box, "b");
 
     clock.ms += 201;
     box.getTextHolder().timerCallback();
-    zotext::type (box, 'c');
+    type (box, "c");
 
     command (box, 'z');
     EXPECT_EQ (box.getText(), "ab");
 }
 
-TEST_F (VMLTextEditorSingleLine, MoreThan100ActionsStartANewTransaction)
+TEST_F (VMLTextEditorSingleLine, CaretMovesAndMoreThan100ActionsStartNewSteps)
 {
     for (int i = 0; i < 150; ++i)
-        zotext::type (box, 'x');
+        type (box, "x");
 
     command (box, 'z');
     EXPECT_EQ (box.getTotalNumChars(), 101);
+
+    box.setText ("ab", false);
+    press (box, KP::leftKey);
+    type (box, "X");
+    EXPECT_EQ (box.getText(), "aXb");
+    command (box, 'z');
+    EXPECT_EQ (box.getText(), "ab");
 }
 
 TEST (VMLTextEditorTiming, RealTimerSplitsUndoStepsAfterAPause)
 {
     VMLTextEditor box;
-    box.setSize (200, 24);
-
-    zotext::type (box, "ab");
+    type (box, "ab");
     zotest::pumpMessages (600);
-    zotext::type (box, "cd");
-
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "ab");
-}
-
-TEST_F (VMLTextEditorSingleLine, CaretMovesByKeysStartNewSteps)
-{
-    zotext::type (box, "ab");
-    box.keyPressed (juce::KeyPress (juce::KeyPress::leftKey));
-    zotext::type (box, "X");
-    EXPECT_EQ (box.getText(), "aXb");
-
+    type (box, "cd");
     command (box, 'z');
     EXPECT_EQ (box.getText(), "ab");
 }
@@ -264,24 +205,31 @@ TEST_F (VMLTextEditorSingleLine, CaretMovesByKeysStartNewSteps)
 //==============================================================================
 TEST_F (VMLTextEditorSingleLine, ListenersAreCalledLastToFirst)
 {
-    std::vector<juce::String> log;
-    RecordingListener first (log, "first"), second (log, "second"), third (log, "third");
-    box.addListener (&first);
-    box.addListener (&second);
-    box.addListener (&third);
-    box.addListener (&second);
+    // A text change is posted only when there is a listener; Return always is.
+    box.setText ("abc", true);
+    press (box, KP::returnKey);
+
+    Log log;
+    RecordingListener a (log, "a"), b (log, "b"), c (log, "c");
+    box.addListener (&a);
+    box.addListener (&b);
+    box.addListener (&c);
+    box.addListener (&b);
     box.addListener (nullptr);
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
     zotest::pumpMessages (30);
+    EXPECT_EQ (log, (Log { "c:return", "b:return", "a:return" }));
 
-    const std::vector<juce::String> expected { "third:return", "second:return", "first:return" };
-    EXPECT_EQ (log, expected);
+    // A listener removed during delivery is not called.
+    log.clear();
+    c.onCall = [&] { box.removeListener (&a); box.removeListener (&c); };
+    type (box, "x");
+    zotest::pumpMessages (30);
+    EXPECT_EQ (log, (Log { "c:text", "b:text" }));
 }
 
 TEST (VMLTextEditorListeners, DeliveryStopsWhenACallbackDeletesTheBox)
 {
-    std::vector<juce::String> log;
+    Log log;
     RecordingListener first (log, "first"), last (log, "last");
 
     auto* box = new VMLTextEditor();
@@ -289,67 +237,76 @@ TEST (VMLTextEditorListeners, DeliveryStopsWhenACallbackDeletesTheBox)
     box->addListener (&last);
     last.onCall = [&box] { delete box; box = nullptr; };
 
-    box->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey));
+    box->keyPressed (KP (KP::escapeKey));
     zotest::pumpMessages (30);
 
-    const std::vector<juce::String> expected { "last:escape" };
-    EXPECT_EQ (log, expected);
+    EXPECT_EQ (log, (Log { "last:escape" }));
     EXPECT_EQ (box, nullptr);
 }
 
-TEST_F (VMLTextEditorSingleLine, AListenerRemovedDuringDeliveryIsNotCalled)
+//==============================================================================
+TEST_F (VMLTextEditorSingleLine, EditingKeys)
 {
-    std::vector<juce::String> log;
-    RecordingListener a (log, "a"), b (log, "b"), c (log, "c");
-    box.addListener (&a);
-    box.addListener (&b);
-    box.addListener (&c);
-    c.onCall = [&] { box.removeListener (&a); box.removeListener (&c); };
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-    zotest::pumpMessages (30);
-
-    const std::vector<juce::String> expected { "c:return", "b:return" };
-    EXPECT_EQ (log, expected);
-}
-
-TEST_F (VMLTextEditorSingleLine, TextChangesArePostedOnlyWithAListenerButReturnAlways)
-{
-    std::vector<juce::String> log;
-    RecordingListener listener (log, "L");
-
-    // Posted before the listener exists: a text change must not have been
-    // posted at all; Return is posted regardless.
-    box.setText ("abc", true);
-    box.keyPressed (juce::KeyPress (juce::KeyPress::returnKey));
-    box.addListener (&listener);
-    zotest::pumpMessages (30);
-
-    const std::vector<juce::String> expected { "L:return" };
-    EXPECT_EQ (log, expected);
-
-    log.clear();
-    zotext::type (box, 'x');
-    zotest::pumpMessages (30);
-    const std::vector<juce::String> typed { "L:text" };
-    EXPECT_EQ (log, typed);
-}
-
-TEST_F (VMLTextEditorSingleLine, EscapeCollapsesTheSelection)
-{
-    box.setText ("hello", false);
-    box.setHighlightedRegion ({ 1, 4 });
-    EXPECT_TRUE (box.keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
-    EXPECT_TRUE (box.getHighlightedRegion().isEmpty());
+    box.setText ("one two three", false);
+    box.setCaretPosition (7);
+    press (box, KP::backspaceKey);
+    EXPECT_EQ (box.getText(), "one tw three");
+    press (box, KP::backspaceKey, MK::ctrlModifier);
+    EXPECT_EQ (box.getText(), "one  three");
+    press (box, KP::deleteKey);
+    EXPECT_EQ (box.getText(), "one three");
     EXPECT_EQ (box.getCaretPosition(), 4);
+
+    box.setHighlightedRegion ({ 1, 3 });
+    EXPECT_TRUE (press (box, KP::escapeKey));
+    EXPECT_TRUE (box.getHighlightedRegion().isEmpty());
+    EXPECT_EQ (box.getCaretPosition(), 3);
+
+    // Select all, then typing replaces everything as one step.
+    box.setText ("old", false);
+    command (box, 'a');
+    type (box, "n");
+    EXPECT_EQ (box.getText(), "n");
+    command (box, 'z');
+    EXPECT_EQ (box.getText(), "old");
 }
 
-TEST_F (VMLTextEditorMultiLine, ReturnNeverInsertsALineBreak)
+TEST_F (VMLTextEditorSingleLine, ShiftArrowsSelect)
 {
-    box.setText ("ab", false);
-    EXPECT_TRUE (box.keyPressed (juce::KeyPress (juce::KeyPress::returnKey)));
-    EXPECT_FALSE (box.keyPressed (juce::KeyPress (juce::KeyPress::tabKey, juce::ModifierKeys(), '\t')));
-    EXPECT_EQ (box.getText(), "ab");
+    box.setText ("abcdef", false);
+    box.setCaretPosition (2);
+    press (box, KP::rightKey, MK::shiftModifier);
+    press (box, KP::rightKey, MK::shiftModifier);
+    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (2, 4));
+
+    // Moving back past the anchor turns the selection round.
+    for (int i = 0; i < 3; ++i)
+        press (box, KP::leftKey, MK::shiftModifier);
+
+    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (1, 2));
+}
+
+TEST (VMLTextEditorKeys, MultiLineKeysMoveWithinLinesAndNeverInsertABreak)
+{
+    VMLTextEditor box;
+    box.setMultiLine (true, true);
+    box.setSize (200, 100);
+    box.setText ("abc\ndef\nghi", false);
+    box.setCaretPosition (5);
+    EXPECT_TRUE (press (box, KP::returnKey));
+    EXPECT_FALSE (box.keyPressed (KP (KP::tabKey, MK(), '\t')));
+    EXPECT_EQ (box.getText(), "abc\ndef\nghi");
+
+    press (box, KP::upKey);
+    EXPECT_EQ (box.getCaretPosition(), 1);
+    press (box, KP::downKey);
+    press (box, KP::downKey);
+    EXPECT_EQ (box.getCaretPosition(), 9);
+    press (box, KP::homeKey);
+    EXPECT_EQ (box.getCaretPosition(), 8);
+    box.setCaretPosition (5);
+    press (box, KP::endKey);
+    EXPECT_EQ (box.getCaretPosition(), 7);
 }
 
 //==============================================================================
@@ -360,163 +317,34 @@ TEST_F (VMLTextEditorSingleLine, ReadOnlyAnswersOnlyCopy)
 
     EXPECT_FALSE (box.isTextInputActive());
     EXPECT_TRUE (command (box, 'c'));
-    EXPECT_FALSE (box.keyPressed (juce::KeyPress ('a', juce::ModifierKeys(), 'a')));
-    EXPECT_FALSE (box.keyPressed (juce::KeyPress (juce::KeyPress::returnKey)));
-    EXPECT_FALSE (box.keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
-    EXPECT_FALSE (box.keyPressed (juce::KeyPress (juce::KeyPress::backspaceKey)));
+
+    for (auto key : { (int) 'a', KP::returnKey, KP::escapeKey, KP::backspaceKey })
+        EXPECT_FALSE (box.keyPressed (KP (key, MK(), key == 'a' ? 'a' : 0))) << key;
+
+    EXPECT_FALSE (command (box, 'v'));
+    box.setHighlightedRegion ({ 0, 2 });
+    box.cutToClipboard();
     EXPECT_EQ (box.getText(), "fixed");
-
-    juce::PopupMenu menu;
-    box.addPopupMenuItems (menu, nullptr);
-    bool hasUndo = false;
-
-    for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
-        hasUndo = hasUndo || it.getItem().itemID == VMLTextEditor::undoItemId;
-
-    EXPECT_FALSE (hasUndo);
+    EXPECT_FALSE (menuIds (box).contains (VMLTextEditor::undoItemId));
 }
 
-TEST_F (VMLTextEditorSingleLine, BackspaceAndDelete)
-{
-    box.setText ("one two three", false);
-    box.setCaretPosition (7);
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::backspaceKey));
-    EXPECT_EQ (box.getText(), "one tw three");
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::backspaceKey, juce::ModifierKeys::ctrlModifier, 0));
-    EXPECT_EQ (box.getText(), "one  three");
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::deleteKey));
-    EXPECT_EQ (box.getText(), "one three");
-    EXPECT_EQ (box.getCaretPosition(), 4);
-}
-
-TEST_F (VMLTextEditorSingleLine, WordBreaks)
-{
-    box.setText ("hello, world  foo", false);
-    EXPECT_EQ (box.findWordBreakAfter (0), 5);
-    EXPECT_EQ (box.findWordBreakAfter (5), 7);
-    EXPECT_EQ (box.findWordBreakAfter (7), 14);
-    EXPECT_EQ (box.findWordBreakBefore (17), 14);
-    EXPECT_EQ (box.findWordBreakBefore (14), 7);
-    EXPECT_EQ (box.findWordBreakBefore (7), 5);
-    EXPECT_EQ (box.findWordBreakBefore (0), 0);
-}
-
-TEST_F (VMLTextEditorSingleLine, ArrowKeysWithShiftSelect)
-{
-    box.setText ("abcdef", false);
-    box.setCaretPosition (2);
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::rightKey, juce::ModifierKeys::shiftModifier, 0));
-    box.keyPressed (juce::KeyPress (juce::KeyPress::rightKey, juce::ModifierKeys::shiftModifier, 0));
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (2, 4));
-
-    // Moving back past the anchor turns the selection round.
-    for (int i = 0; i < 3; ++i)
-        box.keyPressed (juce::KeyPress (juce::KeyPress::leftKey, juce::ModifierKeys::shiftModifier, 0));
-
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (1, 2));
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::endKey));
-    EXPECT_EQ (box.getCaretPosition(), 6);
-    EXPECT_TRUE (box.getHighlightedRegion().isEmpty());
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::upKey));
-    EXPECT_EQ (box.getCaretPosition(), 0);
-    box.keyPressed (juce::KeyPress (juce::KeyPress::downKey, juce::ModifierKeys::shiftModifier, 0));
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (0, 6));
-}
-
-TEST_F (VMLTextEditorMultiLine, UpAndDownMoveBetweenLines)
-{
-    box.setText ("abc\ndef\nghi", false);
-    box.setCaretPosition (5);
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::upKey));
-    EXPECT_EQ (box.getCaretPosition(), 1);
-    box.keyPressed (juce::KeyPress (juce::KeyPress::downKey));
-    box.keyPressed (juce::KeyPress (juce::KeyPress::downKey));
-    EXPECT_EQ (box.getCaretPosition(), 9);
-
-    box.keyPressed (juce::KeyPress (juce::KeyPress::homeKey));
-    EXPECT_EQ (box.getCaretPosition(), 8);
-    box.setCaretPosition (5);
-    box.keyPressed (juce::KeyPress (juce::KeyPress::endKey));
-    EXPECT_EQ (box.getCaretPosition(), 7);
-}
-
-TEST_F (VMLTextEditorSingleLine, SelectAllThenTypeReplacesEverythingAsOneStep)
-{
-    box.setText ("old", false);
-    command (box, 'a');
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (0, 3));
-
-    zotext::type (box, 'n');
-    EXPECT_EQ (box.getText(), "n");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "old");
-}
-
-//==============================================================================
-TEST_F (VMLTextEditorSingleLine, PopupMenuItemsAndStates)
+TEST_F (VMLTextEditorSingleLine, PopupMenuActions)
 {
     box.setText ("abc", false);
-
-    const auto items = [this]
-    {
-        juce::PopupMenu menu;
-        box.addPopupMenuItems (menu, nullptr);
-        std::vector<std::pair<int, bool>> found;
-
-        for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
-            if (! it.getItem().isSeparator)
-                found.emplace_back (it.getItem().itemID, it.getItem().isEnabled);
-
-        return found;
-    };
-
-    const std::vector<std::pair<int, bool>> noSelection {
-        { 0x1003, true }, { 0x1004, false }, { 0x1005, true }, { 0x1002, true },
-        { 0x1006, true }, { 0x1008, false }, { 0x1009, false }
-    };
-    EXPECT_EQ (items(), noSelection);
+    EXPECT_FALSE (menuIds (box, true).contains (VMLTextEditor::undoItemId));
 
     box.setHighlightedRegion ({ 0, 2 });
     box.performPopupMenuAction (VMLTextEditor::deleteItemId);
     EXPECT_EQ (box.getText(), "c");
-
-    const std::vector<std::pair<int, bool>> afterDelete {
-        { 0x1003, true }, { 0x1004, false }, { 0x1005, true }, { 0x1002, true },
-        { 0x1006, true }, { 0x1008, true }, { 0x1009, false }
-    };
-    EXPECT_EQ (items(), afterDelete);
+    EXPECT_TRUE (menuIds (box, true).contains (VMLTextEditor::undoItemId));
 
     box.performPopupMenuAction (VMLTextEditor::undoItemId);
     EXPECT_EQ (box.getText(), "abc");
-    box.performPopupMenuAction (VMLTextEditor::selectAllItemId);
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (0, 3));
-    box.performPopupMenuAction (0x4242);
-    EXPECT_EQ (box.getText(), "abc");
-}
 
-TEST (VMLTextEditorPassword, NoCutOrCopyAndRealTextKept)
-{
-    VMLTextEditor box ({}, '*');
-    box.setSize (100, 24);
-    box.setText ("secret", false);
-    EXPECT_EQ (box.getText(), "secret");
-    EXPECT_EQ (box.getPasswordCharacter(), (juce::juce_wchar) '*');
-
-    juce::PopupMenu menu;
-    box.addPopupMenuItems (menu, nullptr);
-
-    for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
-    {
-        EXPECT_NE (it.getItem().itemID, VMLTextEditor::cutItemId);
-        EXPECT_NE (it.getItem().itemID, VMLTextEditor::copyItemId);
-    }
+    // A password box offers no cut or copy.
+    VMLTextEditor secret ({}, '*');
+    EXPECT_FALSE (menuIds (secret).contains (VMLTextEditor::cutItemId));
+    EXPECT_FALSE (menuIds (secret).contains (VMLTextEditor::copyItemId));
 }
 
 //==============================================================================
@@ -541,76 +369,49 @@ TEST (VMLTextEditorToolkitCalls, TextInputTargetAnswersFromTheModel)
 
     juce::TextInputTarget& target = box;
     EXPECT_EQ (target.getTotalNumChars(), 7);
-    EXPECT_EQ (target.getCaretPosition(), 3);
     EXPECT_EQ (target.getTextInRange ({ 0, 5 }), "Track");
-    EXPECT_TRUE (target.isTextInputActive());
 
     // The peer's rectangle is in the box's coordinates: the text rectangle
     // moved by the indents and by where the text holder sits.
-    const auto textRect = box.getCaretRectangle();
     const auto holderPos = box.getLocalPoint (&box.getTextHolder(), juce::Point<int>());
     EXPECT_EQ (target.getCaretRectangle(),
-               textRect.translated (VMLTextEditor::leftIndent + holderPos.x, VMLTextEditor::topIndent + holderPos.y));
-
-    const auto centre = target.getCaretRectangle().getCentre();
-    EXPECT_EQ (target.getCharIndexForPoint (centre), 3);
-
-    const auto bounds = target.getTextBounds ({ 0, 7 });
-    EXPECT_FALSE (bounds.isEmpty());
-    EXPECT_GT (bounds.getBounds().getWidth(), 20);
+               box.getCaretRectangle().translated (VMLTextEditor::leftIndent + holderPos.x, VMLTextEditor::topIndent + holderPos.y));
+    EXPECT_EQ (target.getCharIndexForPoint (target.getCaretRectangle().getCentre()), 3);
+    EXPECT_GT (target.getTextBounds ({ 0, 7 }).getBounds().getWidth(), 20);
 
     target.insertTextAtCaret ("!");
     EXPECT_EQ (box.getText(), "Tra!ck 7");
 }
 
-TEST (VMLTextEditorToolkitCalls, AccessibilityReadsTheModel)
+TEST (VMLTextEditorToolkitCalls, AccessibilityAndTheTextValueFollowTheModel)
 {
-    AccessibleBox box;
-    box.setSize (120, 30);
+    AccessibleBox box, secret ({}, '*');
     box.setText ("Track 7", false);
     box.setHighlightedRegion ({ 1, 3 });
 
     auto handler = box.createAccessibilityHandler();
     ASSERT_NE (handler, nullptr);
-    EXPECT_EQ (handler->getRole(), juce::AccessibilityRole::editableText);
-
     auto* text = handler->getTextInterface();
     ASSERT_NE (text, nullptr);
     EXPECT_EQ (text->getAllText(), "Track 7");
     EXPECT_EQ (text->getSelection(), juce::Range<int> (1, 3));
-    EXPECT_FALSE (text->isReadOnly());
-
     text->setText ("Bus");
     EXPECT_EQ (box.getText(), "Bus");
 
-    AccessibleBox secret ({}, '*');
     secret.setText ("pin", false);
-    auto secretHandler = secret.createAccessibilityHandler();
-    EXPECT_TRUE (secretHandler->getTextInterface()->isDisplayingProtectedText());
-    EXPECT_EQ (secretHandler->getTextInterface()->getAllText(), "***");
-}
+    EXPECT_EQ (secret.createAccessibilityHandler()->getTextInterface()->getAllText(), "***");
 
-TEST (VMLTextEditorToolkitCalls, TextValueFollowsWhenReferredTo)
-{
-    VMLTextEditor box;
     juce::Value mirror;
     mirror.referTo (box.getTextValue());
-
-    box.setText ("one", true);
-    EXPECT_EQ (mirror.toString(), "one");
-
-    zotext::type (box, '!');
-    EXPECT_EQ (mirror.toString(), "one!");
-
+    type (box, "!");
+    EXPECT_EQ (mirror.toString(), "Bus!");
     mirror = "two";
-    zotest::pumpUntil ([&] { return box.getText() == "two"; }, 1000);
-    EXPECT_EQ (box.getText(), "two");
+    EXPECT_TRUE (zotest::pumpUntil ([&] { return box.getText() == "two"; }, 1000));
 }
 
 //==============================================================================
 TEST_F (VMLTextEditorSingleLine, MouseClicksPlaceTheCaretAndSelectWordsAndLines)
 {
-    box.setColour (juce::TextEditor::backgroundColourId, juce::Colours::black);
     box.setText ("alpha beta", false);
 
     const auto at = [this] (int index)
@@ -626,13 +427,11 @@ TEST_F (VMLTextEditorSingleLine, MouseClicksPlaceTheCaretAndSelectWordsAndLines)
 
     box.mouseDoubleClick (zotext::mouseAt (box, at (7), 2));
     EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (6, 10));
-
     box.mouseDoubleClick (zotext::mouseAt (box, at (7), 3));
     EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (0, 10));
 
     box.setCaretPosition (1);
-    box.mouseDown (zotext::mouseAt (box, at (4), 1,
-                                    juce::ModifierKeys (juce::ModifierKeys::leftButtonModifier | juce::ModifierKeys::shiftModifier)));
+    box.mouseDown (zotext::mouseAt (box, at (4), 1, MK::leftButtonModifier | MK::shiftModifier));
     EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (1, 4));
 }
 
@@ -643,19 +442,11 @@ TEST (VMLTextEditorClipboard, CutCopyAndPasteGoThroughTheSystemClipboard)
         GTEST_SKIP() << "the system clipboard needs a display (run under xvfb-run)";
 
     VMLTextEditor box;
-    box.setSize (200, 24);
     box.setText ("left right", false);
-
-    box.setHighlightedRegion ({ 0, 4 });
-    EXPECT_TRUE (command (box, 'c'));
-    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "left");
-    EXPECT_EQ (box.getText(), "left right");
-
     box.setHighlightedRegion ({ 5, 10 });
     EXPECT_TRUE (command (box, 'x'));
     EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
     EXPECT_EQ (box.getText(), "left ");
-
     box.setCaretPosition (0);
     EXPECT_TRUE (command (box, 'v'));
     EXPECT_EQ (box.getText(), "rightleft ");
@@ -668,18 +459,4 @@ TEST (VMLTextEditorClipboard, CutCopyAndPasteGoThroughTheSystemClipboard)
     box.setHighlightedRegion ({ 2, 2 });
     box.copyToClipboard();
     EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
-
-    // Pasting a two-line clipboard into a single-line box.
-    juce::SystemClipboard::copyTextToClipboard ("ab\r\ncd");
-    box.setText ("", false);
-    box.pasteFromClipboard();
-    EXPECT_EQ (box.getText(), "ab  cd");
-
-    // Read-only: copying still works, pasting and cutting do not change the text.
-    box.setReadOnly (true);
-    box.setHighlightedRegion ({ 0, 2 });
-    EXPECT_TRUE (command (box, 'c'));
-    EXPECT_FALSE (command (box, 'v'));
-    box.cutToClipboard();
-    EXPECT_EQ (box.getText(), "ab  cd");
 }
