@@ -46,7 +46,7 @@ TEST (VDerivedLooks, KnobLabelValueInTheLabelColourThenTheUnitInGrey)
     ASSERT_FALSE (value.empty() || unit.empty());
     EXPECT_LT (value.last, unit.first);
     EXPECT_NEAR (value.first, x, 2);
-    EXPECT_NEAR (unit.last, x + width, 3);
+    EXPECT_NEAR ((double) unit.last, (double) x + (double) width, 3.0);
 
     // Only the first two tokens are drawn; a single one has no unit.
     EXPECT_EQ (inkColumns (valueBox ("1 2 3", 60)).last - inkColumns (valueBox ("1 2 3", 60)).first,
@@ -69,7 +69,7 @@ TEST (VDerivedLooks, KnobLabelFitsTheTextByLoweringTheFont)
     const auto value = inkColumns (valueBox (text, width), isTeal);
     const auto unit = inkColumns (valueBox (text, width), isGrey);
     ASSERT_FALSE (value.empty() || unit.empty());
-    EXPECT_NEAR (value.first + 1, std::lrint ((float) width * 0.5f - at10 * 0.5f + (float) width / 32.0f), 2);
+    EXPECT_NEAR ((double) (value.first + 1), (double) std::lrint ((float) width * 0.5f - at10 * 0.5f + (float) width / 32.0f), 2.0);
     EXPECT_NEAR (unit.last - value.first, at10, 3);
 
     // A text that never fits still ends the fitting.
@@ -112,7 +112,7 @@ TEST (VDerivedLooks, NumberBoxShowsTheValueWithTheIntervalsDecimalsAndNothingEls
     ASSERT_FALSE (suffix.empty() || value.empty());
     EXPECT_LE (suffix.last, 80 - font.getStringWidth (" "));
     EXPECT_GE (suffix.last, 80 - font.getStringWidth (" ") - 3);
-    EXPECT_NEAR ((value.first + value.last + 1) * 0.5f, (80.0f - (float) font.getStringWidth (" ms")) * 0.5f, 2.0f);
+    EXPECT_NEAR ((double) (value.first + value.last + 1) * 0.5, (80.0 - (double) font.getStringWidth (" ms")) * 0.5, 2.0);
 
     // No track nor thumb, and all the room to the text.
     EXPECT_TRUE (inkColumns (paintImage (80, 20, [&] (juce::Graphics& g)
