@@ -315,8 +315,9 @@ void Brindle::updateControlParams()
             v = capCutoff (v);
 
         auto& control = controlValue (p);
+        const float previous = control.load();
 
-        if (v == control.load())
+        if (v == previous)
             continue;
 
         control = v;
@@ -347,7 +348,9 @@ void Brindle::updateControlParams()
             }
             else
             {
-                float x = juce::jlimit (param->minValue, param->maxValue, control.load());
+                // A chain of links can make NaN (0 x infinity); it has no place in
+                // the range, so the value in force stays.
+                float x = std::isnan (v) ? previous : juce::jlimit (param->minValue, param->maxValue, v);
 
                 if (p >= 2)
                     x = capCutoff (x);

@@ -416,3 +416,29 @@ TEST (Brindle, PluginFactoryMakesAnInstance)
     EXPECT_FALSE (p->hasEditor());
     EXPECT_EQ (p->createEditor(), nullptr);
 }
+
+TEST (Brindle, AChainThatMakesNaNLeavesTheFollowerWhereItWas)
+{
+    Brindle a, b, c;
+    c.getParameters()[1]->setValue (0.75f);
+    c.prepareToPlay (44100.0, 512);
+    ASSERT_EQ (c.pan.load(), 0.5f);
+
+    // a's pan 0 -> b: 1/x = infinity -> c: 0 x infinity = NaN.
+    table().addMaster (rowOf (b), rowOf (a), 1, "Reciprocal (1/x)", 1.0f, 0, 0, 0.0f, 0);
+    table().addMaster (rowOf (c), rowOf (b), 1, "Scale (*x)", 0.0f, 0, 0, 0.0f, 0);
+
+    b.updateControlParams();
+    c.updateControlParams();
+    EXPECT_EQ (b.pan.load(), 1.0f) << "infinity is held at the end of the range";
+    EXPECT_EQ (c.pan.load(), 0.5f);
+    EXPECT_EQ (c.getParameters()[1]->getValue(), 0.75f);
+
+    auto buffer = noise (2, 64, 3);
+    process (c, buffer);
+    EXPECT_TRUE (std::isfinite (buffer.getMagnitude (0, 64)));
+
+    table().removeMaster (rowOf (b), rowOf (a), 1);
+    table().removeMaster (rowOf (c), rowOf (b), 1);
+    zotest::pumpMessages (10);
+}
