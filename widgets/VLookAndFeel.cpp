@@ -476,26 +476,37 @@ void VLookAndFeel::drawLinearSliderBackground (juce::Graphics& g, int x, int y, 
     const auto fy = (float) y;
     const auto fw = (float) width;
     const auto fh = (float) height;
+    const float bottom = fy + fh;
+
+    if (showsTickScale (slider))
+    {
+        // Ten major divisions of five along the track; minor ticks are shorter by
+        // a fifth of the width across it at each end.
+        const float along = horizontal ? fw : fh;
+        const float across = horizontal ? fh : fw;
+        const float origin = horizontal ? fx : fy;
+        const float major = along / 10.0f;
+        const float minor = major / 5.0f;
+
+        for (int i = 0; i <= 10; ++i)
+        {
+            for (int j = 0; j < (i < 10 ? 5 : 1); ++j)
+            {
+                const float t = origin + (float) i * major + (float) j * minor;
+                const float e = j == 0 ? 0.0f : across / 5.0f;
+                const float proportion = horizontal ? (t - fx) / fw : (bottom - t) / fh;
+                g.setColour (proportion <= p ? tickBelow : tickAbove);
+
+                if (horizontal)
+                    g.fillRect ((int) t, (int) (fy + e), 1, (int) (across - 2.0f * e));
+                else
+                    g.fillRect ((int) (fx + e), (int) t, (int) (across - 2.0f * e), 1);
+            }
+        }
+    }
 
     if (horizontal)
     {
-        if (showsTickScale (slider))
-        {
-            const float major = fw / 10.0f;
-            const float minor = major / 5.0f;
-
-            for (int i = 0; i <= 10; ++i)
-            {
-                for (int j = 0; j < (i < 10 ? 5 : 1); ++j)
-                {
-                    const float t = fx + (float) i * major + (float) j * minor;
-                    const float e = j == 0 ? 0.0f : fh / 5.0f;
-                    g.setColour ((t - fx) / fw <= p ? tickBelow : tickAbove);
-                    g.fillRect ((int) t, (int) (fy + e), 1, (int) (fh - 2.0f * e));
-                }
-            }
-        }
-
         const float thickness = fh * 0.1724f;
         const float filledTo = fx + fw * p;
         const float top = fy + fh * 0.5f - thickness * 0.5f;
@@ -505,25 +516,6 @@ void VLookAndFeel::drawLinearSliderBackground (juce::Graphics& g, int x, int y, 
         g.setColour (accent);
         g.fillRect (juce::Rectangle<float> (fx, top, filledTo - fx, thickness));
         return;
-    }
-
-    const float bottom = fy + fh;
-
-    if (showsTickScale (slider))
-    {
-        const float major = fh / 10.0f;
-        const float minor = major / 5.0f;
-
-        for (int i = 0; i <= 10; ++i)
-        {
-            for (int j = 0; j < (i < 10 ? 5 : 1); ++j)
-            {
-                const float t = fy + (float) i * major + (float) j * minor;
-                const float e = j == 0 ? 0.0f : fw / 5.0f;
-                g.setColour ((bottom - t) / fh <= p ? tickBelow : tickAbove);
-                g.fillRect ((int) (fx + e), (int) t, (int) (fw - 2.0f * e), 1);
-            }
-        }
     }
 
     const float thickness = fw * 0.1724f;
