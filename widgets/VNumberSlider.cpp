@@ -173,16 +173,7 @@ void VNumberSlider::closeEditor()
 
 void VNumberSlider::tellDragStarted()
 {
-    const auto listeners = ownListeners;
-    juce::Component::BailOutChecker checker (this);
-
-    for (auto* l : listeners)
-    {
-        l->sliderDragStarted (this);
-
-        if (checker.shouldBailOut())
-            return;
-    }
+    tellListeners (&juce::Slider::Listener::sliderDragStarted);
 }
 
 void VNumberSlider::finishDrag()
@@ -192,13 +183,18 @@ void VNumberSlider::finishDrag()
         return;
 
     dragStarted = false;
+    tellListeners (&juce::Slider::Listener::sliderDragEnded);
+}
 
+void VNumberSlider::tellListeners (void (juce::Slider::Listener::*callback) (juce::Slider*))
+{
+    // A listener may delete the box: stop as soon as it is gone.
     const auto listeners = ownListeners;
     juce::Component::BailOutChecker checker (this);
 
     for (auto* l : listeners)
     {
-        l->sliderDragEnded (this);
+        (l->*callback) (this);
 
         if (checker.shouldBailOut())
             return;

@@ -39,6 +39,7 @@ private:
     void closeEditor();
     void tellDragStarted();
     void finishDrag();
+    void tellListeners (void (juce::Slider::Listener::*callback) (juce::Slider*));
 
     int mouseDownY = 0;
     double valueAtMouseDown = 0.0;
