@@ -6,9 +6,11 @@
 
 KtParameter::KtParameter (const juce::String& paramName, float minimum, float maximum, float defaultReal,
                           juce::AudioProcessor* ownerProcessor, bool boolean, int steps,
-                          bool canAutomate, bool isMeta, float skewFactor)
-    : owner (ownerProcessor),
-      name (paramName),
+                          bool canAutomate, bool isMeta, float skewFactor, const juce::String& parameterId)
+    : juce::AudioProcessorParameterWithID (parameterId, paramName,
+                                           juce::AudioProcessorParameterWithIDAttributes().withAutomatable (canAutomate)
+                                                                                           .withMeta (isMeta)),
+      owner (ownerProcessor),
       minValue (minimum),
       maxValue (maximum),
       defaultValue (defaultReal),

@@ -7,7 +7,9 @@
 class KtHostParamControl;
 
 // A host parameter that also keeps its real range and real value (dB, pan, Hz).
-class KtParameter : public juce::AudioProcessorParameter
+// It carries a parameter ID because the LV2 wrapper names each parameter by it;
+// its name and label are the base's `name` and `label`.
+class KtParameter : public juce::AudioProcessorParameterWithID
 {
 public:
     // What the owning processor implements to see every change that arrives
@@ -22,7 +24,7 @@ public:
 
     KtParameter (const juce::String& name, float minimum, float maximum, float defaultReal,
                  juce::AudioProcessor* owner, bool isBoolean, int numSteps,
-                 bool automatable, bool meta, float skew);
+                 bool automatable, bool meta, float skew, const juce::String& parameterId);
 
     float getValue() const override;
     void setValue (float newValue) override;
@@ -48,7 +50,6 @@ public:
     bool refreshPairedControl();
 
     juce::AudioProcessor* const owner;
-    const juce::String name;
     const float minValue;
     const float maxValue;
     const float defaultValue;
@@ -56,7 +57,6 @@ public:
     std::atomic<float> normalisedValue { 0.0f };
     const bool isBoolean;
     const int numSteps;
-    const juce::String label;
     const bool automatable;
     const bool meta;
     float skew;

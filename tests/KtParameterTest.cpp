@@ -15,8 +15,8 @@ struct HookedProcessor : juce::AudioProcessor, KtParameter::Owner
 {
     HookedProcessor()
     {
-        addParameter (new KtParameter ("Volume", -12.0f, 12.0f, 0.0f, this, false, 0, true, false, 1.0f));
-        addParameter (new KtParameter ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, this, false, 0, true, false, 1.0f));
+        addParameter (new KtParameter ("Volume", -12.0f, 12.0f, 0.0f, this, false, 0, true, false, 1.0f, "0"));
+        addParameter (new KtParameter ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, this, false, 0, true, false, 1.0f, "1"));
     }
 
     KtParameter& param (int i) { return *static_cast<KtParameter*> (getParameters()[i]); }
@@ -60,13 +60,13 @@ struct CountingControl : KtHostParamControl
 
 KtParameter stepped (float lo, float hi, float def, bool boolean = false)
 {
-    return KtParameter ("s", lo, hi, def, nullptr, boolean, 1, true, false, 1.0f);
+    return KtParameter ("s", lo, hi, def, nullptr, boolean, 1, true, false, 1.0f, "s");
 }
 } // namespace
 
 TEST (KtParameter, ContinuousMapping)
 {
-    KtParameter vol ("Volume", -12.0f, 12.0f, 0.0f, nullptr, false, 0, true, false, 1.0f);
+    KtParameter vol ("Volume", -12.0f, 12.0f, 0.0f, nullptr, false, 0, true, false, 1.0f, "p");
     EXPECT_EQ (vol.getValue(), 0.5f);
     EXPECT_EQ (vol.value.load(), 0.0f);
 
@@ -79,8 +79,8 @@ TEST (KtParameter, ContinuousMapping)
     EXPECT_EQ (vol.getValue(), 0.0f);
     EXPECT_EQ (vol.value.load(), -12.0f);
 
-    KtParameter lp ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, nullptr, false, 0, true, false, 1.0f);
-    KtParameter hp ("HPFCutoff", 20.0f, 20000.0f, 20.0f, nullptr, false, 0, true, false, 1.0f);
+    KtParameter lp ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, nullptr, false, 0, true, false, 1.0f, "p");
+    KtParameter hp ("HPFCutoff", 20.0f, 20000.0f, 20.0f, nullptr, false, 0, true, false, 1.0f, "p");
     EXPECT_EQ (lp.getValue(), 1.0f);
     EXPECT_EQ (lp.value.load(), 20000.0f);
     EXPECT_EQ (hp.getValue(), 0.0f);
@@ -118,13 +118,13 @@ TEST (KtParameter, BooleanFlagCountsOnlyWhenStepped)
     EXPECT_EQ (stepped (0.0f, 1.0f, 0.5f, true).getDefaultValue(), 1.0f);
     EXPECT_EQ (stepped (0.0f, 1.0f, 0.49f, true).getDefaultValue(), 0.0f);
 
-    KtParameter continuous ("b", 0.0f, 1.0f, 0.25f, nullptr, true, 0, true, false, 1.0f);
+    KtParameter continuous ("b", 0.0f, 1.0f, 0.25f, nullptr, true, 0, true, false, 1.0f, "p");
     EXPECT_EQ (continuous.getDefaultValue(), 0.25f);
 }
 
 TEST (KtParameter, TextNameAndFlags)
 {
-    KtParameter p ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, nullptr, false, 0, true, true, 0.3f);
+    KtParameter p ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, nullptr, false, 0, true, true, 0.3f, "p");
     EXPECT_EQ (p.getName (3), "LPFCutoff");
     EXPECT_EQ (p.getValueForText ("6.5"), 6.5f);
     EXPECT_EQ (p.getValueForText ("abc"), 0.0f);

@@ -30,7 +30,8 @@ void addLink (juce::XmlElement& xml, int p, const juce::String& rule, double sca
     xml.setAttribute ("MasterTrackName_" + n, leader);
 }
 
-struct LinkedInstances : ::testing::Test
+// Every case runs against the built VST3 and the built LV2 alike.
+struct LinkedInstances : ::testing::TestWithParam<PluginHost::Format>
 {
     void SetUp() override
     {
@@ -44,14 +45,46 @@ struct LinkedInstances : ::testing::Test
         return i;
     }
 
-    PluginHost host;
+    PluginHost host { GetParam() };
 };
 
 constexpr float gainAtPlus12dB = 3.98107f;
+
+juce::AudioProcessorParameter* parameterNamed (juce::AudioPluginInstance& instance, const juce::String& name)
+{
+    for (auto* p : instance.getParameters())
+        if (p->getName (100) == name)
+            return p;
+    return nullptr;
+}
 } // namespace
 
+INSTANTIATE_TEST_SUITE_P (Formats, LinkedInstances,
+                          ::testing::Values (PluginHost::Format::vst3, PluginHost::Format::lv2),
+                          [] (const auto& formatInfo) { return formatInfo.param == PluginHost::Format::vst3 ? "VST3" : "LV2"; });
 
-TEST_F (LinkedInstances, RestoredProjectFollowsByRuleAndDelay)
+TEST_P (LinkedInstances, PublishesTheFourParametersByName)
+{
+    // The hosts add a bypass parameter of their own, and the LV2 host sorts them.
+    auto instance = create();
+    ASSERT_TRUE (instance);
+    const char* names[] = { "Volume", "Pan", "LPFCutoff", "HPFCutoff" };
+
+    for (int i = 0; i < 4; ++i)
+    {
+        auto* param = dynamic_cast<juce::HostedAudioProcessorParameter*> (parameterNamed (*instance, names[i]));
+        ASSERT_NE (param, nullptr) << names[i];
+
+        // VST3 keeps the ids projects already hold: the hash of the decimal index.
+        // LV2 addresses each parameter by a resource named after it.
+        const auto expectedId = GetParam() == PluginHost::Format::vst3
+                                    ? juce::String ((juce::uint32) juce::String (i).hashCode() & 0x7fffffffu)
+                                    : "des:" + juce::String (ZO_LV2_URI) + ":" + names[i];
+        EXPECT_EQ (param->getParameterID(), expectedId);
+    }
+}
+
+TEST_P (LinkedInstances, RestoredProjectFollowsByRuleAndDelay)
 {
     // Track order: the follower is track 1, its leader track 2, and the leader's
     // state is restored after the follower's.
@@ -61,8 +94,8 @@ TEST_F (LinkedInstances, RestoredProjectFollowsByRuleAndDelay)
 
     auto f = element ("Pad");
     addLink (f, 0, "Half (0.5x)", 1.0, 0, 5, -1, 1.0, "Lead");
-    PluginHost::restoreState (*follower, PluginHost::hostStateFor (*follower, f));
-    PluginHost::restoreState (*leader, PluginHost::hostStateFor (*leader, element ("Lead")));
+    PluginHost::restoreState (*follower, host.hostStateFor (*follower, f));
+    PluginHost::restoreState (*leader, host.hostStateFor (*leader, element ("Lead")));
 
     // The ring starts full of the init value (gain 1), then half the leader's 0 dB.
     std::vector<float> levels;
@@ -75,8 +108,8 @@ TEST_F (LinkedInstances, RestoredProjectFollowsByRuleAndDelay)
     EXPECT_NEAR (levels[9], 0.5f, 0.01f);
 
     // Automate the leader through the host: +12 dB.
-    auto* volume = leader->getParameters()[0];
-    ASSERT_EQ (volume->getName (100), "Volume");
+    auto* volume = parameterNamed (*leader, "Volume");
+    ASSERT_NE (volume, nullptr);
     volume->setValue (1.0f);
 
     std::vector<float> leaderLevels, followerLevels;
@@ -93,7 +126,7 @@ TEST_F (LinkedInstances, RestoredProjectFollowsByRuleAndDelay)
     EXPECT_NEAR (followerLevels[9], 0.5f * gainAtPlus12dB, 0.03f);
 }
 
-TEST_F (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
+TEST_P (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
 {
     std::map<juce::String, juce::MemoryBlock> saved;
 
@@ -101,15 +134,15 @@ TEST_F (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
         auto drums = create();
         auto bass = create();
         auto keys = create();
-        PluginHost::restoreState (*drums, PluginHost::hostStateFor (*drums, element ("Drums")));
+        PluginHost::restoreState (*drums, host.hostStateFor (*drums, element ("Drums")));
 
         auto b = element ("Bass");
         addLink (b, 1, "Reverse (-x)", 1.0, 0, 0, -1, 0.0, "Drums");
-        PluginHost::restoreState (*bass, PluginHost::hostStateFor (*bass, b));
+        PluginHost::restoreState (*bass, host.hostStateFor (*bass, b));
 
         auto k = element ("Keys");
         addLink (k, 0, "Scale (*x)", 0.5, 1, 3, 2, 1.0, "Bass");
-        PluginHost::restoreState (*keys, PluginHost::hostStateFor (*keys, k));
+        PluginHost::restoreState (*keys, host.hostStateFor (*keys, k));
 
         saved["Drums"] = PluginHost::saveState (*drums);
         saved["Bass"] = PluginHost::saveState (*bass);
@@ -118,7 +151,7 @@ TEST_F (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
 
     for (const auto& [name, state] : saved)
     {
-        auto xml = PluginHost::pluginElementOf (state);
+        auto xml = host.pluginElementOf (state);
         ASSERT_NE (xml, nullptr) << name;
         EXPECT_EQ (xml->getStringAttribute ("track_name"), name);
     }
@@ -131,8 +164,8 @@ TEST_F (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
     PluginHost::restoreState (*bass, saved["Bass"]);
     PluginHost::restoreState (*drums, saved["Drums"]); // the last row resolves every link
 
-    auto k = PluginHost::pluginElementOf (PluginHost::saveState (*keys));
-    auto b = PluginHost::pluginElementOf (PluginHost::saveState (*bass));
+    auto k = host.pluginElementOf (PluginHost::saveState (*keys));
+    auto b = host.pluginElementOf (PluginHost::saveState (*bass));
     ASSERT_TRUE (k && b);
     EXPECT_EQ (k->getStringAttribute ("MasterTrackName_0"), "Bass");
     EXPECT_EQ (k->getStringAttribute ("Rule_0"), "Scale (*x)");
@@ -152,7 +185,7 @@ TEST_F (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
     EXPECT_NEAR (levels[5], 0.5f, 0.01f);
 
     // Bass's pan is the reverse of Drums' pan: panning Drums right pans Bass left.
-    drums->getParameters()[1]->setValue (1.0f);
+    parameterNamed (*drums, "Pan")->setValue (1.0f);
     juce::AudioBuffer<float> buffer (2, PluginHost::blockSize);
     for (int tick = 0; tick < 3; ++tick)
     {
@@ -171,7 +204,7 @@ TEST_F (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
     EXPECT_GT (buffer.getRMSLevel (0, 0, 441), 0.3f);
 }
 
-TEST_F (LinkedInstances, RandomSessionsRoundTripByteForByte)
+TEST_P (LinkedInstances, RandomSessionsRoundTripByteForByte)
 {
     const juce::StringArray rules { "Same (=x)", "Reciprocal (1/x)", "Half (0.5x)", "Scale (*x)", "Reverse (-x)" };
     juce::Random random (20261206);
@@ -208,7 +241,7 @@ TEST_F (LinkedInstances, RandomSessionsRoundTripByteForByte)
                          random.nextInt (200), beats ? random.nextInt (8) : -1, random.nextDouble(), names[leader]);
             }
 
-            PluginHost::restoreState (*instances[(size_t) t], PluginHost::hostStateFor (*instances[(size_t) t], xml));
+            PluginHost::restoreState (*instances[(size_t) t], host.hostStateFor (*instances[(size_t) t], xml));
         }
 
         for (int block = 0; block < 5; ++block)
@@ -229,8 +262,8 @@ TEST_F (LinkedInstances, RandomSessionsRoundTripByteForByte)
         {
             const auto again = PluginHost::saveState (*instances[(size_t) t]);
             EXPECT_EQ (again, first[(size_t) t]) << "session " << session << " track " << t << "\n"
-                << PluginHost::pluginElementOf (first[(size_t) t])->toString() << "\n"
-                << PluginHost::pluginElementOf (again)->toString();
+                << host.pluginElementOf (first[(size_t) t])->toString() << "\n"
+                << host.pluginElementOf (again)->toString();
         }
     }
 }

@@ -16,5 +16,9 @@ TEST (Lv2Bundle, ManifestNamesThePluginByAnAbsoluteUri)
 
     const auto binary = manifest.fromFirstOccurrenceOf ("lv2:binary <", false, false).upToFirstOccurrenceOf (">", false, false);
     EXPECT_TRUE (bundle.getChildFile (juce::URL::removeEscapeChars (binary)).existsAsFile()) << binary;
-    EXPECT_TRUE (bundle.getChildFile ("dsp.ttl").loadFileAsString().contains ("\"LPFCutoff\""));
+
+    // Hosts address each parameter by its own resource.
+    const auto dsp = bundle.getChildFile ("dsp.ttl").loadFileAsString();
+    for (auto* name : { "Volume", "Pan", "LPFCutoff", "HPFCutoff" })
+        EXPECT_TRUE (dsp.contains ("plug:" + juce::String (name) + "\n\ta lv2:Parameter ;\n\trdfs:label \"" + name + "\"")) << name;
 }

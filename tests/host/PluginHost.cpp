@@ -1,15 +1,43 @@
 #include "tests/host/PluginHost.h"
 
 #include <cmath>
+#include <cstdlib>
 
-PluginHost::PluginHost()
+namespace
 {
-    const juce::File bundle (juce::File (ZO_VST3_BUNDLE).getLinkedTarget());
+std::unique_ptr<juce::AudioPluginFormat> makeFormat (PluginHost::Format kind)
+{
+    if (kind == PluginHost::Format::vst3)
+        return std::make_unique<juce::VST3PluginFormat>();
+
+    // The LV2 host reads ~/.lv2 first, where an installed copy of the plug-in
+    // would stand in for the one just built: point it at an empty home.
+    const juce::File home (ZO_HOST_HOME);
+    home.createDirectory();
+    setenv ("HOME", home.getFullPathName().toRawUTF8(), 1);
+    return std::make_unique<juce::LV2PluginFormat>();
+}
+} // namespace
+
+PluginHost::PluginHost (Format formatToUse)
+    : kind (formatToUse), format (makeFormat (formatToUse))
+{
     juce::OwnedArray<juce::PluginDescription> found;
-    format.findAllTypesForFile (found, bundle.getFullPathName());
+
+    if (kind == Format::vst3)
+    {
+        const juce::File bundle (juce::File (ZO_VST3_BUNDLE).getLinkedTarget());
+        format->findAllTypesForFile (found, bundle.getFullPathName());
+    }
+    else
+    {
+        const juce::File bundle (ZO_LV2_BUNDLE);
+        format->searchPathsForPlugins (juce::FileSearchPath (bundle.getParentDirectory().getFullPathName()), false, false);
+        format->findAllTypesForFile (found, ZO_LV2_URI);
+    }
 
     if (found.isEmpty())
-        error = "no plug-in found in " + bundle.getFullPathName();
+        error = "no plug-in found for " + format->getName();
     else
         description = std::make_unique<juce::PluginDescription> (*found[0]);
 
@@ -27,7 +55,7 @@ std::unique_ptr<juce::AudioPluginInstance> PluginHost::createInstance()
     if (description == nullptr)
         return {};
 
-    auto instance = format.createInstanceFromDescription (*description, sampleRate, blockSize, error);
+    auto instance = format->createInstanceFromDescription (*description, sampleRate, blockSize, error);
 
     if (instance != nullptr)
     {
@@ -63,43 +91,72 @@ void PluginHost::restoreState (juce::AudioPluginInstance& instance, const juce::
     instance.setStateInformation (state.getData(), (int) state.getSize());
 }
 
-// The VST3 host keeps the plug-in's component state as base64 text in an
-// "IComponent" child of its own element.
-juce::MemoryBlock PluginHost::hostStateFor (juce::AudioPluginInstance& instance, const juce::XmlElement& element)
+// The VST3 host keeps the plug-in's bytes as base64 text in an "IComponent"
+// child of its own XML; the LV2 host keeps them as the base64 string of the
+// plug-in's "StateString" property in the Turtle text of its state.
+juce::Range<int> PluginHost::pluginTextIn (const juce::String& turtle)
 {
-    auto hostXml = juce::AudioProcessor::getXmlFromBinary (saveState (instance).getData(),
-                                                           (int) saveState (instance).getSize());
+    const juce::String opening (":StateString> \"");
+    const int start = turtle.indexOf (opening);
+
+    if (start < 0)
+        return {};
+
+    const int textStart = start + opening.length();
+    const int end = turtle.indexOf (textStart, "\"");
+    return end < 0 ? juce::Range<int>() : juce::Range<int> (textStart, end);
+}
+
+juce::MemoryBlock PluginHost::hostStateFor (juce::AudioPluginInstance& instance, const juce::XmlElement& element) const
+{
     juce::MemoryBlock pluginBytes;
     juce::AudioProcessor::copyXmlToBinary (element, pluginBytes);
+    const auto saved = saveState (instance);
+    juce::MemoryBlock result;
 
-    if (hostXml != nullptr)
+    if (kind == Format::lv2)
+    {
+        auto turtle = saved.toString();
+        const auto range = pluginTextIn (turtle);
+
+        if (! range.isEmpty())
+        {
+            turtle = turtle.replaceSection (range.getStart(), range.getLength(), pluginBytes.toBase64Encoding());
+            result.append (turtle.toRawUTF8(), turtle.getNumBytesAsUTF8());
+        }
+
+        return result;
+    }
+
+    if (auto hostXml = juce::AudioProcessor::getXmlFromBinary (saved.getData(), (int) saved.getSize()))
     {
         if (auto* component = hostXml->getChildByName ("IComponent"))
         {
             component->deleteAllTextElements();
             component->addTextElement (pluginBytes.toBase64Encoding());
+            juce::AudioProcessor::copyXmlToBinary (*hostXml, result);
         }
     }
 
-    juce::MemoryBlock result;
-    if (hostXml != nullptr)
-        juce::AudioProcessor::copyXmlToBinary (*hostXml, result);
     return result;
 }
 
-std::unique_ptr<juce::XmlElement> PluginHost::pluginElementOf (const juce::MemoryBlock& hostState)
+std::unique_ptr<juce::XmlElement> PluginHost::pluginElementOf (const juce::MemoryBlock& hostState) const
 {
-    auto hostXml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize());
+    juce::String base64;
 
-    if (hostXml == nullptr)
-        return {};
-
-    auto* component = hostXml->getChildByName ("IComponent");
-
-    if (component == nullptr)
-        return {};
+    if (kind == Format::lv2)
+    {
+        const auto turtle = hostState.toString();
+        base64 = turtle.substring (pluginTextIn (turtle).getStart(), pluginTextIn (turtle).getEnd());
+    }
+    else if (auto hostXml = juce::AudioProcessor::getXmlFromBinary (hostState.getData(), (int) hostState.getSize()))
+    {
+        if (auto* component = hostXml->getChildByName ("IComponent"))
+            base64 = component->getAllSubText();
+    }
 
     juce::MemoryBlock pluginBytes;
-    pluginBytes.fromBase64Encoding (component->getAllSubText());
+    pluginBytes.fromBase64Encoding (base64);
     return juce::AudioProcessor::getXmlFromBinary (pluginBytes.getData(), (int) pluginBytes.getSize());
 }

@@ -4,14 +4,18 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
-// Loads the built VST3 plug-in the way a DAW does and drives its instances.
+// Loads the built plug-in the way a DAW does, through the toolkit's VST3 or
+// LV2 host, and drives its instances. Nothing of the plug-in's own code is
+// linked in: it is reached only through the format's interface.
 class PluginHost
 {
 public:
+    enum class Format { vst3, lv2 };
+
     static constexpr double sampleRate = 44100.0;
     static constexpr int blockSize = 441; // one control tick per block
 
-    PluginHost();
+    explicit PluginHost (Format format);
 
     bool isLoaded() const { return description != nullptr; }
     juce::String getError() const { return error; }
@@ -28,13 +32,17 @@ public:
 
     // A host state for the instance that carries the given element as the
     // plug-in's own saved state (as a project file written earlier would).
-    static juce::MemoryBlock hostStateFor (juce::AudioPluginInstance& instance, const juce::XmlElement& element);
+    juce::MemoryBlock hostStateFor (juce::AudioPluginInstance& instance, const juce::XmlElement& element) const;
 
     // The plug-in's own element inside a host state, or null.
-    static std::unique_ptr<juce::XmlElement> pluginElementOf (const juce::MemoryBlock& hostState);
+    std::unique_ptr<juce::XmlElement> pluginElementOf (const juce::MemoryBlock& hostState) const;
 
 private:
-    juce::VST3PluginFormat format;
+    // Where the plug-in's base64 text stands in the LV2 host's Turtle state.
+    static juce::Range<int> pluginTextIn (const juce::String& turtle);
+
+    const Format kind;
+    std::unique_ptr<juce::AudioPluginFormat> format;
     std::unique_ptr<juce::PluginDescription> description;
     juce::String error;
     juce::AudioBuffer<float> input;
