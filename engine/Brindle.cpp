@@ -51,10 +51,19 @@ void Brindle::initialize()
 
 void Brindle::createParameters()
 {
-    addParameter (new KtParameter ("Volume", -12.0f, 12.0f, 0.0f, this, false, 0, true, false, 1.0f));
-    addParameter (new KtParameter ("Pan", -1.0f, 1.0f, 0.0f, this, false, 0, true, false, 1.0f));
-    addParameter (new KtParameter ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, this, false, 0, true, false, 1.0f));
-    addParameter (new KtParameter ("HPFCutoff", 20.0f, 20000.0f, 20.0f, this, false, 0, true, false, 1.0f));
+    // LV2 names every parameter by its ID in Turtle, where a name cannot start
+    // with a digit, so LV2 gets the parameter names. VST3 and AU keep the decimal
+    // index, whose hash is the parameter id they have always published and that
+    // hosts keep in their projects' automation.
+    const auto idFor = [this] (const char* name, int index)
+    {
+        return wrapperType == wrapperType_LV2 ? juce::String (name) : juce::String (index);
+    };
+
+    addParameter (new KtParameter ("Volume", -12.0f, 12.0f, 0.0f, this, false, 0, true, false, 1.0f, idFor ("Volume", 0)));
+    addParameter (new KtParameter ("Pan", -1.0f, 1.0f, 0.0f, this, false, 0, true, false, 1.0f, idFor ("Pan", 1)));
+    addParameter (new KtParameter ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, this, false, 0, true, false, 1.0f, idFor ("LPFCutoff", 2)));
+    addParameter (new KtParameter ("HPFCutoff", 20.0f, 20000.0f, 20.0f, this, false, 0, true, false, 1.0f, idFor ("HPFCutoff", 3)));
 
     // Writes every default into this track's row; no host listens yet.
     for (auto* p : getParameters())
@@ -211,8 +220,12 @@ void Brindle::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
     }
 
     {
+        // Hosts report 0 while they have no tempo map, and some report worse; a
+        // delay in beats needs a finite tempo above 0, so such a report keeps the last.
         const juce::ScopedLock sl (stateLock);
-        bpm = tempo;
+
+        if (std::isfinite (tempo) && tempo > 0.0)
+            bpm = tempo;
     }
     isPlaying = playing;
 
@@ -306,69 +319,79 @@ void Brindle::updateControlParams()
 
     for (int p = 0; p < numControlParams; ++p)
     {
-        float v = sharedData->getData (trackId, p);
-        const bool follows = sharedData->isSlave (trackId, p);
-
-        // Every applied cutoff stays at or below 0.48 x the current rate, also for
-        // a track that follows nobody after the rate has dropped.
-        if (! follows && p >= 2)
-            v = capCutoff (v);
-
         auto& control = controlValue (p);
-        const float previous = control.load();
+        const auto next = applicableValue (p, sharedData->getData (trackId, p), control.load());
+        auto* param = getKtParameter (p);
+        const bool follows = sharedData->isSlave (trackId, p);
+        const float shown = juce::jlimit (0.0f, 1.0f, param->convertToNormalised (next.real));
 
-        if (v == previous)
-            continue;
+        // Compared after clamping, so that a table value out of range does not
+        // count as a change on every tick.
+        const bool changes = next.control != control.load();
 
-        control = v;
+        // Stored once: a tick off the audio thread never shows an unclamped value.
+        if (changes)
+            control = next.control;
 
-        if (follows)
+        // A follower's parameter shows what is applied, also when only the control
+        // value moved (a new sample rate caps it). Stored only: the host is not
+        // told and no table write follows.
+        if (follows && (changes || shown != param->getValue()))
         {
-            auto* param = getKtParameter (p);
-            float n;
-
-            if (p == 0)
-            {
-                const float d = gainToDb (gain.load());
-
-                if (d < param->minValue)
-                {
-                    gain = dbToGain (param->minValue);
-                    n = param->convertToNormalised (param->minValue);
-                }
-                else if (d > param->maxValue)
-                {
-                    gain = dbToGain (param->maxValue);
-                    n = param->convertToNormalised (param->maxValue);
-                }
-                else
-                {
-                    n = param->convertToNormalised (d);
-                }
-            }
-            else
-            {
-                // A chain of links can make NaN (0 x infinity); it has no place in
-                // the range, so the value in force stays.
-                float x = std::isnan (v) ? previous : juce::jlimit (param->minValue, param->maxValue, v);
-
-                if (p >= 2)
-                    x = capCutoff (x);
-
-                control = x;
-                n = param->convertToNormalised (x);
-            }
-
-            // Stored only: the host is not told and no table write follows.
-            param->storeValue (n);
+            param->storeValue (shown);
             refreshControlOf (*param);
         }
 
-        if (p == 2)
+        if (changes && p == 2)
             redesignLowPass();
-        else if (p == 3)
+        else if (changes && p == 3)
             redesignHighPass();
     }
+
+    recoverFilters();
+}
+
+Brindle::Applicable Brindle::applicableValue (int parameterIndex, float tableValue, float inForce) const
+{
+    // A value a link left behind can be anything (a chain of rules, a link that
+    // ended); the audio path only ever takes a finite value inside the range.
+    const auto* param = getKtParameter (parameterIndex);
+
+    if (! std::isfinite (tableValue))
+        return { inForce, parameterIndex == 0 ? gainToDb (inForce) : inForce };
+
+    if (parameterIndex == 0)
+    {
+        // Clamped in dB; a gain of exactly -12 or +12 dB is not rewritten.
+        const float d = gainToDb (tableValue);
+
+        if (d < param->minValue)
+            return { dbToGain (param->minValue), param->minValue };
+
+        if (d > param->maxValue)
+            return { dbToGain (param->maxValue), param->maxValue };
+
+        return { tableValue, d };
+    }
+
+    float x = juce::jlimit (param->minValue, param->maxValue, tableValue);
+
+    if (parameterIndex >= 2)
+        x = capCutoff (x);
+
+    return { x, x };
+}
+
+void Brindle::recoverFilters()
+{
+    // NaN or infinite input from the host would otherwise stay in a filter's
+    // history for good; such a filter starts again from rest.
+    const juce::ScopedLock fl (filterLock);
+
+    for (auto* filters : { &lpfFilters, &hpfFilters })
+        for (auto& f : *filters)
+            if (! f->hasFiniteHistory())
+                f->clearHistory();
 }
 
 void Brindle::setParameter (int parameterIndex, float newValue)

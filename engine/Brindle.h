@@ -98,6 +98,17 @@ private:
     void redesignLowPass();
     void redesignHighPass();
     void filterSample (size_t channel, float& sample);
+    void recoverFilters();
+
+    // A table value made fit for the audio path: the control value, and the real
+    // value a follower's parameter shows (dB for the volume).
+    struct Applicable
+    {
+        float control;
+        float real;
+    };
+
+    Applicable applicableValue (int parameterIndex, float tableValue, float inForce) const;
     void refreshControlOf (KtParameter& parameter);
     float capCutoff (float cutoff) const noexcept;
     std::atomic<float>& controlValue (int parameterIndex) noexcept;

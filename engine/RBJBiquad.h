@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <vector>
 
 // One biquad section (Direct Form I) with the Audio EQ Cookbook designs.
@@ -22,6 +23,13 @@ struct RBJBiquad
         y1 = y;
         return y;
     }
+
+    bool hasFiniteHistory() const noexcept
+    {
+        return std::isfinite (y1) && std::isfinite (y2) && std::isfinite (x1) && std::isfinite (x2);
+    }
+
+    void clearHistory() noexcept { y1 = y2 = x1 = x2 = 0.0f; }
 
     float b0, b1, b2, a1, a2;
     float y1, y2, x1, x2;

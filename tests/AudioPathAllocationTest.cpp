@@ -46,6 +46,10 @@ TEST (AudioPathAllocation, SteadyProcessingAllocatesNothing)
     auto& table = *VSharedData::sharedInstance();
     table.addMaster (table.getDataIndex (follower.trackId), table.getDataIndex (leader.trackId), 1,
                      "Reverse (-x)", 1.0f, 0, 20, 0.0f, 0);
+    // A follower whose row holds a cutoff out of range (200 kHz) settles on its
+    // clamped value instead of redesigning its filters on every tick.
+    table.addMaster (table.getDataIndex (follower.trackId), table.getDataIndex (leader.trackId), 2,
+                     "Scale (*x)", 10.0f, 0, 0, 0.0f, 0);
     leader.prepareToPlay (48000.0, 512);
     follower.prepareToPlay (48000.0, 512);
     leader.getParameters()[1]->setValue (0.8f);
@@ -65,7 +69,7 @@ TEST (AudioPathAllocation, SteadyProcessingAllocatesNothing)
         steady = counter.count();
     }
 
-    EXPECT_EQ (steady, 0) << "two seconds of linked audio, pan moving through a delay ring";
+    EXPECT_EQ (steady, 0) << "two seconds of linked audio, pan moving through a delay ring, a cutoff out of range";
     EXPECT_NEAR (follower.pan.load(), -0.6f, 1e-6f);
 
     // A cutoff change redesigns the filters: only the returned coefficient vectors are allocated.
@@ -80,5 +84,6 @@ TEST (AudioPathAllocation, SteadyProcessingAllocatesNothing)
     EXPECT_EQ (redesign, 2) << "one vector per channel";
 
     table.removeMaster (table.getDataIndex (follower.trackId), -1, 1);
+    table.removeMaster (table.getDataIndex (follower.trackId), -1, 2);
     zotest::pumpMessages (10);
 }

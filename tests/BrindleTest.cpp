@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
+#include <tuple>
 
 #include "engine/Brindle.h"
 #include "engine/KtHostParamControl.h"
@@ -76,6 +78,15 @@ juce::AudioBuffer<float> noise (int channels, int n, int seed)
         for (int i = 0; i < n; ++i)
             buffer.setSample (c, i, r.nextFloat() * 2.0f - 1.0f);
     return buffer;
+}
+// Sample by sample: a buffer's magnitude hides NaN.
+bool allFinite (const juce::AudioBuffer<float>& buffer)
+{
+    for (int c = 0; c < buffer.getNumChannels(); ++c)
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            if (! std::isfinite (buffer.getSample (c, i)))
+                return false;
+    return true;
 }
 } // namespace
 
@@ -280,15 +291,28 @@ TEST (Brindle, PlayHeadTempoAndTransport)
     Brindle b;
     FixedPlayHead head;
     b.setPlayHead (&head);
+
+    // Tempi no delay in beats can use keep the last one: 120 before any.
+    for (double bad : { 0.0, -90.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity() })
+    {
+        head.tempo = bad;
+        runSilence (b, 16);
+        EXPECT_EQ (b.getBpm(), 120.0) << bad;
+    }
+
     head.tempo = 93.5;
     head.playing = true;
     runSilence (b, 16);
     EXPECT_EQ (b.getBpm(), 93.5);
     EXPECT_TRUE (b.isPlaying.load());
 
+    head.tempo = 0.0;
+    runSilence (b, 16);
+    EXPECT_EQ (b.getBpm(), 93.5);
+
     head.available = false;
     runSilence (b, 16);
-    EXPECT_EQ (b.getBpm(), 120.0);
+    EXPECT_EQ (b.getBpm(), 120.0) << "no position at all: the play head's default";
     EXPECT_FALSE (b.isPlaying.load());
     b.setPlayHead (nullptr);
 }
@@ -417,28 +441,116 @@ TEST (Brindle, PluginFactoryMakesAnInstance)
     EXPECT_EQ (p->createEditor(), nullptr);
 }
 
-TEST (Brindle, AChainThatMakesNaNLeavesTheFollowerWhereItWas)
+TEST (Brindle, ValuesThatOutliveTheirLinkNeverReachTheAudioUnfit)
 {
-    Brindle a, b, c;
-    c.getParameters()[1]->setValue (0.75f);
-    c.prepareToPlay (44100.0, 512);
-    ASSERT_EQ (c.pan.load(), 0.5f);
+    // Each road leaves a value in a track's row that no parameter could hold:
+    // whatever the table hands it, the audio stays finite and in range.
+    const auto finiteAfterTicks = [] (Brindle& b)
+    {
+        bool finite = true;
+        for (int block = 0; block < 6; ++block)
+        {
+            auto buffer = noise (2, 441, block);
+            process (b, buffer);
+            finite = finite && allFinite (buffer);
+        }
+        return finite;
+    };
 
-    // a's pan 0 -> b: 1/x = infinity -> c: 0 x infinity = NaN.
-    table().addMaster (rowOf (b), rowOf (a), 1, "Reciprocal (1/x)", 1.0f, 0, 0, 0.0f, 0);
-    table().addMaster (rowOf (c), rowOf (b), 1, "Scale (*x)", 0.0f, 0, 0, 0.0f, 0);
+    {
+        // A leads B's low-pass by "Scale (*x)" 10, B leads C's by "Reverse (-x)":
+        // the rows hold 200000 Hz and -179980 Hz, then B's track goes.
+        auto a = std::make_unique<Brindle>(), b = std::make_unique<Brindle>(), c = std::make_unique<Brindle>();
+        for (auto* x : { a.get(), b.get(), c.get() })
+            x->prepareToPlay (44100.0, 441);
+        a->getParameters()[2]->setValue (1.0f);
+        table().addMaster (rowOf (*b), rowOf (*a), 2, "Scale (*x)", 10.0f, 0, 0, 0.0f, 0);
+        table().addMaster (rowOf (*c), rowOf (*b), 2, "Reverse (-x)", 1.0f, 0, 0, 0.0f, 0);
+        b->updateControlParams();
+        c->updateControlParams();
+        ASSERT_EQ (table().getData (c->trackId, 2), -179980.0f);
+        EXPECT_EQ (c->lpfCutoff.load(), 20.0f);
 
-    b.updateControlParams();
-    c.updateControlParams();
-    EXPECT_EQ (b.pan.load(), 1.0f) << "infinity is held at the end of the range";
-    EXPECT_EQ (c.pan.load(), 0.5f);
-    EXPECT_EQ (c.getParameters()[1]->getValue(), 0.75f);
+        b.reset();
+        EXPECT_TRUE (finiteAfterTicks (*c));
+        EXPECT_EQ (c->lpfCutoff.load(), 20.0f);
 
-    auto buffer = noise (2, 64, 3);
-    process (c, buffer);
-    EXPECT_TRUE (std::isfinite (buffer.getMagnitude (0, 64)));
+        // Back to 1 kHz from the host.
+        c->getParameters()[2]->setValue ((1000.0f - 20.0f) / 19980.0f);
+        EXPECT_TRUE (finiteAfterTicks (*c));
+        EXPECT_FLOAT_EQ (c->lpfCutoff.load(), 1000.0f);
+        zotest::pumpMessages (10);
+    }
+    {
+        // A restored "Scale (*x)" -5 on the high-pass, then the leader's track goes.
+        auto leader = std::make_unique<Brindle>();
+        Brindle follower;
+        follower.prepareToPlay (44100.0, 441);
+        table().addMaster (rowOf (follower), rowOf (*leader), 3, "Scale (*x)", -5.0f, 0, 0, 0.0f, 0);
+        follower.updateControlParams();
+        leader.reset();
+        ASSERT_EQ (table().getData (follower.trackId, 3), -100.0f);
+        EXPECT_TRUE (finiteAfterTicks (follower));
+        EXPECT_EQ (follower.hpfCutoff.load(), 20.0f);
+        zotest::pumpMessages (10);
+    }
+    {
+        // A +20 dB volume and an infinite, then NaN, pan left behind.
+        auto a = std::make_unique<Brindle>(), b = std::make_unique<Brindle>();
+        Brindle c;
+        c.getParameters()[1]->setValue (0.75f);
+        c.prepareToPlay (44100.0, 441);
+        table().addMaster (rowOf (c), rowOf (*a), 0, "Scale (*x)", 10.0f, 0, 0, 0.0f, 0);
+        table().addMaster (rowOf (*b), rowOf (*a), 1, "Reciprocal (1/x)", 1.0f, 0, 0, 0.0f, 0);
+        table().addMaster (rowOf (c), rowOf (*b), 1, "Same (=x)", 1.0f, 0, 0, 0.0f, 0);
+        b->updateControlParams();
+        c.updateControlParams();
+        EXPECT_EQ (b->pan.load(), 0.0f) << "an infinite pan keeps the pan in force";
+        EXPECT_EQ (c.pan.load(), 0.5f);
 
-    table().removeMaster (rowOf (b), rowOf (a), 1);
-    table().removeMaster (rowOf (c), rowOf (b), 1);
+        table().addMaster (rowOf (c), rowOf (*b), 1, "Scale (*x)", 0.0f, 0, 0, 0.0f, 0); // 0 x infinity
+        a.reset();
+        b.reset();
+        EXPECT_TRUE (finiteAfterTicks (c));
+        EXPECT_NEAR (c.gain.load(), 3.98107f, 1e-5f) << "never above +12 dB";
+        EXPECT_EQ (c.getParameters()[0]->getValue(), 1.0f);
+        EXPECT_EQ (c.pan.load(), 0.5f);
+        zotest::pumpMessages (10);
+    }
+}
+
+TEST (Brindle, AFollowerOutOfRangeSettlesInsteadOfRedesigningEveryTick)
+{
+    Brindle leader, follower;
+    leader.prepareToPlay (44100.0, 441);
+    follower.prepareToPlay (44100.0, 441);
+    CountingControl knob (&follower, 2);
+
+    table().addMaster (rowOf (follower), rowOf (leader), 2, "Scale (*x)", 10.0f, 0, 0, 0.0f, 0);
+    runSilence (follower, 441 * 3, 2, 441);
     zotest::pumpMessages (10);
+    const int afterFirst = knob.updates;
+    const auto coefficients = std::make_tuple (follower.lpfCutoff.load(), follower.getParameters()[2]->getValue());
+
+    runSilence (follower, 441 * 10, 2, 441);
+    zotest::pumpMessages (10);
+    EXPECT_EQ (knob.updates, afterFirst) << "an unchanged value refreshes nothing";
+    EXPECT_EQ (coefficients, std::make_tuple (follower.lpfCutoff.load(), follower.getParameters()[2]->getValue()));
+    table().removeMaster (rowOf (follower), rowOf (leader), 2);
+    zotest::pumpMessages (10);
+}
+
+TEST (Brindle, AFilterRecoversFromNonFiniteInput)
+{
+    Brindle b;
+    b.prepareToPlay (44100.0, 441);
+    auto bad = noise (2, 441, 4);
+    bad.setSample (0, 100, std::numeric_limits<float>::quiet_NaN());
+    bad.setSample (1, 200, std::numeric_limits<float>::infinity());
+    process (b, bad);
+
+    runSilence (b, 441, 2, 441);
+    auto after = noise (2, 441, 5);
+    process (b, after);
+    EXPECT_TRUE (allFinite (after));
 }
