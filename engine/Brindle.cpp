@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "editor/BrindleView.h"
 #include "engine/VSharedData.h"
 #include "engine/VStateText.h"
 
@@ -90,9 +91,13 @@ void Brindle::setCurrentProgram (int)                     {}
 const juce::String Brindle::getProgramName (int)          { return {}; }
 void Brindle::changeProgramName (int, const juce::String&) {}
 
-// The editor window is not part of this build yet.
-juce::AudioProcessorEditor* Brindle::createEditor()       { return nullptr; }
-bool Brindle::hasEditor() const                           { return false; }
+juce::AudioProcessorEditor* Brindle::createEditor()       { return new BrindleView (*this); }
+bool Brindle::hasEditor() const                           { return true; }
+
+BrindleView* Brindle::getView() const
+{
+    return dynamic_cast<BrindleView*> (getActiveEditor());
+}
 
 
 //==============================================================================
@@ -454,10 +459,33 @@ void Brindle::changeListenerCallback (VChangeBroadcaster* source, const juce::St
     if (source != sharedData)
         return;
 
-    if (message == "Add_Master" || message == "Remove_Master")
+    auto* view = getView();
+
+    if (message == "Add_Track" || message == "Remove_Track")
+    {
+        if (view != nullptr)
+        {
+            view->numTracksChanged();
+            view->updateTrackNames();
+        }
+    }
+    else if (message == "Set_TrackName")
+    {
+        if (view != nullptr)
+            view->updateTrackNames();
+    }
+    else if (message == "Add_Master" || message == "Remove_Master")
     {
         for (int p = 0; p < numControlParams; ++p)
             paramNotFollowing[(size_t) p] = ! sharedData->isSlave (trackId, p);
+
+        if (view != nullptr)
+        {
+            view->updateLink();
+
+            for (int p = 0; p < sharedData->numParams; ++p)
+                view->setSliderEnabled (p, ! sharedData->isSlave (trackId, p));
+        }
     }
 }
 
@@ -467,9 +495,10 @@ double Brindle::getBpm()
     return bpm;
 }
 
-void Brindle::showWarning (juce::String)
+void Brindle::showWarning (juce::String code)
 {
-    // Warnings are shown by the editor window, which this build does not have yet.
+    if (auto* view = getView())
+        view->showWarning (code);
 }
 
 //==============================================================================

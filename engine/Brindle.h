@@ -12,6 +12,7 @@
 #include "engine/VChangeBroadcaster.h"
 #include "engine/VChangeListener.h"
 
+class BrindleView;
 class VSharedData;
 
 // The audio processor of one plug-in instance, that is of one host track.
@@ -93,6 +94,9 @@ private:
     void createParameters();
     void destroyInternalTypes();
     void updateSampleRate();
+
+    // The open window, when it is this system's; null otherwise. Message thread.
+    BrindleView* getView() const;
 
     void buildFilters (int channels);
     void redesignLowPass();

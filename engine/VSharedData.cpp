@@ -132,14 +132,14 @@ void VSharedData::removeTrack (int trackId)
         sendChangeMessage ("Remove_Master");
 }
 
-void VSharedData::setTrackName (int row, juce::String newName)
+void VSharedData::setTrackName (int row, juce::String newName, Brindle* askedBy)
 {
     if (! isRow (row) || trackNames[idx (row)] == newName)
         return;
 
     if (newName.isEmpty())
     {
-        passWarning (row, "Empty_Name");
+        passWarning (row, askedBy, "Empty_Name");
         sendChangeMessage ("Set_TrackName");
         return;
     }
@@ -148,7 +148,7 @@ void VSharedData::setTrackName (int row, juce::String newName)
     {
         if (name == newName)
         {
-            passWarning (row, "Repeat_Name");
+            passWarning (row, askedBy, "Repeat_Name");
             sendChangeMessage ("Set_TrackName");
             return;
         }
@@ -475,33 +475,11 @@ bool VSharedData::applyRule (const juce::String& rule, float scale, int paramete
     return true;
 }
 
-void VSharedData::passWarning (int renamedRow, const juce::String& code) const
+void VSharedData::passWarning (int renamedRow, Brindle* askedBy, const juce::String& code) const
 {
-    // The warning box is not tied to a window, but only an instance with an open
-    // editor shows it: prefer the renamed track's own instance, else the first
-    // one with an editor, so that the user sees it exactly once.
-    const auto hasEditor = [] (Brindle* processor)
-    {
-        return processor != nullptr && processor->getActiveEditor() != nullptr;
-    };
-
-    Brindle* target = processors[idx (renamedRow)];
-
-    if (! hasEditor (target))
-    {
-        target = nullptr;
-
-        for (auto* processor : processors)
-        {
-            if (hasEditor (processor))
-            {
-                target = processor;
-                break;
-            }
-        }
-    }
-
-    if (target != nullptr)
+    // Any window can rename any track: the warning belongs to the window where
+    // the name was typed, and to no other.
+    if (auto* target = askedBy != nullptr ? askedBy : processors[idx (renamedRow)])
         target->showWarning (code);
 }
 

@@ -55,10 +55,12 @@ public:
     void removeTrack (int trackId);
 
     // Renames a row. A name that another row carries or an empty name is refused
-    // with a warning to an instance that has its editor open; "Set_TrackName" is
-    // sent either way so that editors show the stored names again. The same name
-    // again, or a row that does not exist, changes and sends nothing.
-    void setTrackName (int row, juce::String newName);
+    // with a warning to `askedBy` (the instance whose window the name was typed
+    // in; the renamed row's own instance when null), which shows it if its
+    // window is open; "Set_TrackName" is sent either way so that windows show
+    // the stored names again. The same name again, or a row that does not
+    // exist, changes and sends nothing.
+    void setTrackName (int row, juce::String newName, Brindle* askedBy = nullptr);
 
     // An empty string for a row that does not exist.
     juce::String getTrackName (int row) const;
@@ -137,7 +139,7 @@ private:
     void dropLiveLink (int row, int parameterIndex);
     void refreshLeaderNames();
     bool applyRule (const juce::String& rule, float scale, int parameterIndex, float x, float& result) const noexcept;
-    void passWarning (int renamedRow, const juce::String& code) const;
+    void passWarning (int renamedRow, Brindle* askedBy, const juce::String& code) const;
 
     static juce::String defaultTrackName (int row);
 

@@ -48,7 +48,9 @@ void VParamSlider::handleAsyncUpdate()
         v = proportionOfLengthToValue ((double) proportion);
     }
 
-    setValue ((double) (float) v, juce::sendNotification);
+    // Told at once, with the mark set, so that listeners can tell it from a user's turn.
+    const juce::ScopedValueSetter<bool> following (followingParameter, true);
+    setValue ((double) (float) v, juce::sendNotificationSync);
 }
 
 //==============================================================================

@@ -23,6 +23,10 @@ public:
     void stoppedDragging() override;
     void handleAsyncUpdate() override;
 
+    // True while the knob takes its parameter's value (a leader, the host, a
+    // loaded state moved it), so that its listener can tell that from the user.
+    bool isFollowingParameter() const noexcept { return followingParameter; }
+
 private:
     KtParameter* getBoundParameter() const;
 
@@ -33,6 +37,7 @@ private:
     // The parameter whose gesture is open, so that it is closed on the same
     // parameter even if the knob is re-bound or destroyed meanwhile.
     KtParameter* gestureParameter = nullptr;
+    bool followingParameter = false;
 
     JUCE_DECLARE_NON_COPYABLE (VParamSlider)
 };
