@@ -460,3 +460,35 @@ TEST (VMLTextEditorClipboard, CutCopyAndPasteGoThroughTheSystemClipboard)
     box.copyToClipboard();
     EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
 }
+
+// A carriage return before a CR LF pair: the box stores one line break for the
+// three characters, and the caret stands right after what was pasted.
+TEST (VMLTextEditorClipboard, PastingAStrayCarriageReturnLeavesTheCaretAfterThePaste)
+{
+    if (! zotext::haveDisplay())
+        GTEST_SKIP() << "keyboard focus and the system clipboard need a display (run under xvfb-run)";
+
+    VMLTextEditor box;
+    box.setMultiLine (true, true);
+    box.setSize (200, 80);
+    box.setText ("ab", false);
+    zotext::addToDesktopForTest (box);
+    box.grabKeyboardFocus();
+    ASSERT_TRUE (zotest::pumpUntil ([&] { return box.hasKeyboardFocus (false); }, 3000));
+    box.setCaretPosition (1);
+
+    // Keys go to the window, which hands them to the focused box.
+    const auto key = [&] (int code, int modifiers, juce::juce_wchar character)
+    {
+        box.getPeer()->handleKeyPress (KP (code, MK (modifiers), character));
+    };
+    juce::SystemClipboard::copyTextToClipboard ("X\r\r\nY");
+    key ('v', MK::commandModifier, 0);
+    EXPECT_EQ (box.getText(), "aX\nYb");
+    EXPECT_EQ (box.getCaretPosition(), 4);
+
+    key ('Z', 0, 'Z');
+    EXPECT_EQ (box.getText(), "aX\nYZb");
+
+    box.removeFromDesktop();
+}

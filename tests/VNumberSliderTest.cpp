@@ -84,3 +84,67 @@ TEST (VNumberSliderEditing, TypingAValue)
     typeAndPress ("9", juce::KeyPress::escapeKey);
     EXPECT_DOUBLE_EQ (b.box.getValue(), 7.5) << "Escape keeps the value, also after the focus loss";
 }
+
+// A listener may delete the box when a drag starts or ends. A drag can end
+// while the typed value is taken: the window loses the focus (the user
+// switches windows) while the pointer drags on the box's rim, beside its open
+// text editor. The sanitizer builds catch any touch of the box afterwards.
+TEST (VNumberSliderEditing, AListenerMayDeleteTheBoxWhenADragStartsOrEnds)
+{
+    ASSERT_TRUE (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty()) << "run under xvfb-run -a";
+
+    struct Deleter : juce::Slider::Listener
+    {
+        void sliderValueChanged (juce::Slider*) override {}
+        void sliderDragStarted (juce::Slider*) override { ++started; if (deleteOnStart) box.reset(); }
+        void sliderDragEnded (juce::Slider*) override { if (deleteOnEnd) box.reset(); }
+
+        int started = 0;
+        bool deleteOnStart = false, deleteOnEnd = false;
+        std::unique_ptr<VNumberSlider> box;
+    };
+
+    juce::int64 time = juce::Time::currentTimeMillis();
+    const auto mouse = [&time] (juce::ComponentPeer& peer, float x, float y, bool down)
+    {
+        time += 700;  // never a double click
+        peer.handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, { x, y },
+                               down ? juce::ModifierKeys::leftButtonModifier : juce::ModifierKeys(),
+                               juce::MouseInputSource::defaultPressure, 0.0f, time);
+    };
+
+    for (bool atStart : { true, false })
+    {
+        Deleter listener;
+        listener.box = std::make_unique<VNumberSlider> (&listener);
+        listener.box->setRange (0.0, 10.0, 0.1);
+        listener.box->setSize (60, 24);
+        zocontrols::ShownWindow window (*listener.box);
+        auto& editor = zocontrols::editorOf (*listener.box);
+        auto& peer = *window.content.getPeer();
+
+        if (atStart)
+        {
+            listener.deleteOnStart = true;
+            mouse (peer, 30.0f, 12.0f, true);
+            mouse (peer, 30.0f, 30.0f, true);
+            EXPECT_EQ (listener.box, nullptr);
+            mouse (peer, 30.0f, 30.0f, false);
+            continue;
+        }
+
+        mouse (peer, 30.0f, 12.0f, true);
+        mouse (peer, 30.0f, 12.0f, false);
+        ASSERT_TRUE (zotest::pumpUntil ([&] { return editor.hasKeyboardFocus (false); }, 2000));
+
+        mouse (peer, 30.0f, 0.0f, true);  // the rim, outside the text editor
+        mouse (peer, 30.0f, 20.0f, true);
+        ASSERT_EQ (listener.started, 1);
+        ASSERT_TRUE (editor.isVisible());
+
+        listener.deleteOnEnd = true;
+        peer.handleFocusLoss();
+        EXPECT_TRUE (zotest::pumpUntil ([&] { return listener.box == nullptr; }, 2000));
+        mouse (peer, 30.0f, 20.0f, false);
+    }
+}

@@ -2,7 +2,10 @@
 
 #include <map>
 #include <unordered_map>
-#include <vector>
+
+#if JUCE_LINUX || JUCE_BSD
+ #include <fontconfig/fontconfig.h>
+#endif
 
 #include "widgets/VLookAndFeel.h"
 
@@ -11,6 +14,13 @@ namespace
 // A code point that no font maps (plane 16, private use): a typeface answers
 // it with the same outline that it draws for any character it lacks.
 constexpr juce::juce_wchar unmappedCharacter = 0x10fffd;
+
+// Drawn styles, in font heights: the lean of an italic and how far a bold
+// glyph is struck over itself.
+constexpr float drawnItalicSlant = 0.2f;
+constexpr float drawnBoldStrike = 0.04f;
+
+constexpr int boldItalic = juce::Font::bold | juce::Font::italic;
 
 bool isAlwaysPresent (juce::juce_wchar c)
 {
@@ -38,6 +48,93 @@ juce::Path outlineOf (juce::Typeface& typeface, juce::juce_wchar c)
     return outline;
 }
 
+// For a family without a face of the wanted style, such as the bundle's CJK
+// font (one regular face held in memory, which the toolkit cannot find again
+// by name in another style): its regular glyphs slanted and struck twice,
+// under the style's name, so that a fallback glyph keeps the text's style.
+class DrawnStyleTypeface : public juce::Typeface
+{
+public:
+    DrawnStyleTypeface (juce::Typeface::Ptr regularFace, int styleFlags)
+        : juce::Typeface (regularFace->getName(), juce::Font().withStyle (styleFlags & boldItalic).getTypefaceStyle()),
+          regular (std::move (regularFace)),
+          bold ((styleFlags & juce::Font::bold) != 0),
+          italic ((styleFlags & juce::Font::italic) != 0)
+    {
+    }
+
+    float getAscent() const override                            { return regular->getAscent(); }
+    float getDescent() const override                           { return regular->getDescent(); }
+    float getHeightToPointsFactor() const override              { return regular->getHeightToPointsFactor(); }
+    float getStringWidth (const juce::String& text) override    { return regular->getStringWidth (text); }
+    bool isHinted() const override                              { return regular->isHinted(); }
+
+    void getGlyphPositions (const juce::String& text, juce::Array<int>& glyphs, juce::Array<float>& xOffsets) override
+    {
+        regular->getGlyphPositions (text, glyphs, xOffsets);
+    }
+
+    bool getOutlineForGlyph (int glyphNumber, juce::Path& path) override
+    {
+        juce::Path outline;
+
+        if (! regular->getOutlineForGlyph (glyphNumber, outline))
+            return false;
+
+        if (italic)
+            outline.applyTransform (juce::AffineTransform::shear (-drawnItalicSlant, 0.0f));
+
+        path = outline;
+
+        // Filled with non-zero winding, the shifted copies make one thicker glyph.
+        if (bold)
+            for (auto dx : { drawnBoldStrike * 0.5f, drawnBoldStrike })
+                path.addPath (outline, juce::AffineTransform::translation (dx, 0.0f));
+
+        return true;
+    }
+
+private:
+    const juce::Typeface::Ptr regular;
+    const bool bold, italic;
+};
+
+#if JUCE_LINUX || JUCE_BSD
+// The families that fontconfig lists as having the character. It answers from
+// its cache of every font's character set, without opening a font.
+juce::StringArray fontconfigFamiliesWith (juce::juce_wchar c)
+{
+    juce::StringArray families;
+    auto* pattern = FcPatternCreate();
+    auto* characters = FcCharSetCreate();
+    auto* wanted = FcObjectSetBuild (FC_FAMILY, nullptr);
+
+    if (pattern != nullptr && characters != nullptr && wanted != nullptr
+        && FcCharSetAddChar (characters, (FcChar32) c)
+        && FcPatternAddCharSet (pattern, FC_CHARSET, characters))
+    {
+        if (auto* fonts = FcFontList (nullptr, pattern, wanted))
+        {
+            for (int i = 0; i < fonts->nfont; ++i)
+            {
+                FcChar8* family = nullptr;
+
+                for (int n = 0; FcPatternGetString (fonts->fonts[i], FC_FAMILY, n, &family) == FcResultMatch; ++n)
+                    families.addIfNotAlreadyThere (juce::String::fromUTF8 (reinterpret_cast<const char*> (family)));
+            }
+
+            FcFontSetDestroy (fonts);
+        }
+    }
+
+    if (wanted != nullptr)      FcObjectSetDestroy (wanted);
+    if (characters != nullptr)  FcCharSetDestroy (characters);
+    if (pattern != nullptr)     FcPatternDestroy (pattern);
+
+    return families;
+}
+#endif
+
 class FallbackState
 {
 public:
@@ -48,6 +145,7 @@ public:
     }
 
     juce::CriticalSection lock;
+    int glyphProbes = 0;
 
     Coverage& coverageOf (juce::Typeface& typeface)
     {
@@ -77,7 +175,7 @@ public:
         return has (*typeface, coverage, c);
     }
 
-    static bool has (juce::Typeface& typeface, Coverage& coverage, juce::juce_wchar c)
+    bool has (juce::Typeface& typeface, Coverage& coverage, juce::juce_wchar c)
     {
         if (isAlwaysPresent (c))
             return true;
@@ -87,6 +185,7 @@ public:
         if (known != coverage.known.end())
             return known->second;
 
+        ++glyphProbes;
         const auto outline = outlineOf (typeface, c);
         const bool present = ! outline.isEmpty() && ! (outline == coverage.missingGlyphOutline);
         coverage.known.emplace (c, present);
@@ -94,6 +193,7 @@ public:
     }
 
     // The first installed family that has the character, or an empty name.
+    // Both answers are kept, so asking again costs nothing.
     juce::String installedFamilyFor (juce::juce_wchar c, float height)
     {
         const auto known = familyForCharacter.find (c);
@@ -103,7 +203,7 @@ public:
 
         juce::String chosen;
 
-        for (auto& family : candidateFamilies())
+        for (auto& family : familiesThatMayHave (c))
         {
             if (has (juce::Font (family, height, juce::Font::plain), c))
             {
@@ -116,8 +216,50 @@ public:
         return chosen;
     }
 
+    // The styles of the family's installed faces; none for a face made from
+    // bytes in memory (the bundle's font).
+    const juce::StringArray& faceStylesOf (const juce::String& family)
+    {
+        auto found = faceStyles.find (family);
+
+        if (found == faceStyles.end())
+            found = faceStyles.emplace (family, juce::Font::findAllTypefaceStyles (family)).first;
+
+        return found->second;
+    }
+
+    // A face that draws the regular face's glyphs in the style; one per face and style.
+    juce::Typeface::Ptr drawnStyleOf (const juce::Typeface::Ptr& regular, int styleFlags)
+    {
+        const auto key = regular->getName() + "\n" + regular->getStyle() + "\n" + juce::String (styleFlags & boldItalic);
+        auto& face = drawnStyles[key];
+
+        if (face == nullptr)
+            face = new DrawnStyleTypeface (regular, styleFlags);
+
+        return face;
+    }
+
 private:
     FallbackState() = default;
+
+    // Installed families worth opening for the character, in the order to try them.
+    juce::StringArray familiesThatMayHave (juce::juce_wchar c)
+    {
+       #if JUCE_LINUX || JUCE_BSD
+        const auto listed = fontconfigFamiliesWith (c);
+        juce::StringArray worthOpening;
+
+        for (auto& family : candidateFamilies())
+            if (listed.contains (family))
+                worthOpening.add (family);
+
+        return worthOpening;
+       #else
+        juce::ignoreUnused (c);
+        return candidateFamilies();
+       #endif
+    }
 
     // Installed families, those made for CJK and wide coverage first.
     const juce::StringArray& candidateFamilies()
@@ -142,13 +284,44 @@ private:
 
     std::map<juce::String, Coverage> coverages;
     std::unordered_map<juce::juce_wchar, juce::String> familyForCharacter;
+    std::map<juce::String, juce::StringArray> faceStyles;
+    std::map<juce::String, juce::Typeface::Ptr> drawnStyles;
     juce::StringArray families;
     bool familiesListed = false;
 };
 
 juce::Font sizedLike (juce::Font font, const juce::Font& model)
 {
-    return font.withHeight (model.getHeight()).withHorizontalScale (model.getHorizontalScale());
+    font = font.withHeight (model.getHeight()).withHorizontalScale (model.getHorizontalScale());
+    font.setUnderline (model.isUnderlined());
+    return font;
+}
+
+// The fallback in the run's style: the family's own face of that style when
+// it has one with the glyph ("Bold Oblique" counts as bold italic), else its
+// regular face drawn in the style.
+juce::Font styledLike (FallbackState& state, const juce::Font& fallback, const juce::Font& model, juce::juce_wchar c)
+{
+    const int style = model.getStyleFlags() & boldItalic;
+    const auto regular = sizedLike (fallback, model);
+
+    if (style == (regular.getStyleFlags() & boldItalic))
+        return regular;
+
+    for (auto& faceStyle : state.faceStylesOf (regular.getTypefaceName()))
+    {
+        const auto styled = regular.withTypefaceStyle (faceStyle);
+
+        if ((styled.getStyleFlags() & boldItalic) == style && state.has (styled, c))
+            return styled;
+    }
+
+    auto face = regular.getTypefacePtr();
+
+    if (face == nullptr)
+        return regular;
+
+    return sizedLike (juce::Font (state.drawnStyleOf (face, style)), model);
 }
 
 // Lock held by the caller.
@@ -160,12 +333,12 @@ juce::Font pickFont (FallbackState& state, const juce::Font& font, juce::juce_wc
     const auto& cjkFont = VLookAndFeel::sharedInstance()->cjkFont;
 
     if (state.has (cjkFont, c))
-        return sizedLike (cjkFont, font);
+        return styledLike (state, cjkFont, font, c);
 
     const auto family = state.installedFamilyFor (c, font.getHeight());
 
     if (family.isNotEmpty())
-        return sizedLike (juce::Font (family, font.getHeight(), juce::Font::plain), font);
+        return styledLike (state, juce::Font (family, font.getHeight(), juce::Font::plain), font, c);
 
     return font;
 }
@@ -195,7 +368,7 @@ void forEachRun (const juce::Font& font, const juce::String& text, Callback&& ca
     {
         const auto here = p;
         const auto c = p.getAndAdvance();
-        const auto wanted = FallbackState::has (*typeface, coverage, c) ? font : pickFont (state, font, c);
+        const auto wanted = state.has (*typeface, coverage, c) ? font : pickFont (state, font, c);
 
         if (here == runStart)
         {
@@ -280,4 +453,35 @@ float VFontFallback::getStringWidth (const juce::Font& font, const juce::String&
     });
 
     return width;
+}
+
+juce::AttributedString VFontFallback::withFallbackFonts (const juce::AttributedString& text)
+{
+    juce::AttributedString result;
+    result.setJustification (text.getJustification());
+    result.setWordWrap (text.getWordWrap());
+    result.setReadingDirection (text.getReadingDirection());
+    result.setLineSpacing (text.getLineSpacing());
+
+    const auto& whole = text.getText();
+
+    for (int i = 0; i < text.getNumAttributes(); ++i)
+    {
+        const auto& attribute = text.getAttribute (i);
+        const auto part = whole.substring (attribute.range.getStart(), attribute.range.getEnd());
+
+        forEachRun (attribute.font, part, [&] (const juce::Font& runFont, const juce::String& runText)
+        {
+            result.append (runText, runFont, attribute.colour);
+        });
+    }
+
+    return result;
+}
+
+int VFontFallback::getNumGlyphProbes()
+{
+    auto& state = FallbackState::get();
+    const juce::ScopedLock sl (state.lock);
+    return state.glyphProbes;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "widgets/VBundleLocation.h"
+#include "widgets/VFontFallback.h"
 #include "widgets/VSlider.h"
 #include "widgets/VUserLanguage.h"
 
@@ -106,6 +107,9 @@ VLookAndFeel* VLookAndFeel::sharedInstance()
 //==============================================================================
 void VLookAndFeel::drawArributedText (juce::Graphics& g, juce::AttributedString text, juce::Rectangle<float> area)
 {
+    // The toolkit's layout takes no glyph from another font, so characters
+    // that a font lacks (Chinese track names) get theirs first.
+    text = VFontFallback::withFallbackFonts (text);
     auto working = text.getText();
 
     juce::TextLayout layout;
@@ -347,7 +351,7 @@ void VLookAndFeel::drawLabel (juce::Graphics& g, juce::Label& label)
         const auto area = label.getLocalBounds().toFloat();
         const auto text = label.getText();
 
-        while (font.getStringWidthFloat (text) > area.getWidth()
+        while (VFontFallback::getStringWidth (font, text) > area.getWidth()
                && font.getHeight() - 1.0f >= minimumLabelFontHeight)
             font.setHeight (font.getHeight() - 1.0f);
 
@@ -742,7 +746,8 @@ void VLookAndFeel::getIdealPopupMenuItemSize (const juce::String& text, bool isS
         }
 
         // Room for the icon column, the margin and a shortcut.
-        idealWidth = font.getStringWidth (text) + 2 * idealHeight + font.getStringWidth ("ctrl + F10");
+        idealWidth = (int) std::ceil (VFontFallback::getStringWidth (font, text))
+                     + 2 * idealHeight + font.getStringWidth ("ctrl + F10");
     }
 
     idealWidth = juce::jmax (idealWidth, 180);
@@ -807,8 +812,10 @@ void VLookAndFeel::drawTooltip (juce::Graphics& g, const juce::String& text, int
     tip.setJustification (juce::Justification::centred);
     tip.append (text, juce::Font (13.0f, juce::Font::bold), findColour (juce::TooltipWindow::textColourId));
 
+    // Wrapped over lines rather than cut, so not through drawArributedText;
+    // the same fallback gives a track name its glyphs.
     juce::TextLayout layout;
-    layout.createLayoutWithBalancedLineLengths (tip, 400.0f);
+    layout.createLayoutWithBalancedLineLengths (VFontFallback::withFallbackFonts (tip), 400.0f);
     layout.draw (g, { 0.0f, 0.0f, (float) width, (float) height });
 }
 

@@ -143,6 +143,7 @@ public:
 
     // Lays the text out (600 wide at most, the area's height) and drops
     // characters from its end until it fits the area's width. No ellipsis.
+    // Characters that a font lacks are drawn from another font (VFontFallback).
     static void drawArributedText (juce::Graphics&, juce::AttributedString text, juce::Rectangle<float> area);
 
     // The height of a knob component of the given width.

@@ -966,8 +966,16 @@ void VMLTextEditor::insertTextAtCaret (const juce::String& textToInsert)
     const auto newText = multiline ? textToInsert.replace ("\r\n", "\n")
                                    : textToInsert.replaceCharacters ("\r\n", "  ");
 
+    // The model keeps only the line feed of a carriage return and line feed
+    // pair, and the replacement can form a new pair ("X\r\r\nY" gives
+    // "X\r\nY"): the caret goes after what is stored, not newText's length.
+    int storedLength = 0;
+
+    for (auto& atomText : VMLTextAtom::splitIntoAtomTexts (newText))
+        storedLength += atomText.length();
+
     const int insertIndex = selection.getStart();
-    const int newCaretPos = insertIndex + newText.length();
+    const int newCaretPos = insertIndex + storedLength;
 
     remove (selection, getUndoManager(), newText.isNotEmpty() ? insertIndex - 1 : insertIndex);
     insert (newText, insertIndex, currentFont, findColour (juce::TextEditor::textColourId),

@@ -83,7 +83,11 @@ void VNumberSlider::mouseDrag (const juce::MouseEvent& e)
     if (! dragStarted)
     {
         dragStarted = true;
+        const juce::Component::SafePointer<VNumberSlider> alive (this);
         tellDragStarted();
+
+        if (alive == nullptr)
+            return;
     }
 
     if (textEditor.isVisible() || ! isEnabled())
@@ -150,11 +154,14 @@ void VNumberSlider::textEditorEscapeKeyPressed (juce::TextEditor&)
 
 void VNumberSlider::textEditorFocusLost (juce::TextEditor& editor)
 {
-    if (! escapePressed)
+    const bool takeText = ! escapePressed;
+    escapePressed = false;
+
+    if (takeText)
         setValue (editor.getText().getDoubleValue(), juce::sendNotificationAsync);
 
+    // Last: ending a drag tells the listeners, and one may delete the box.
     closeEditor();
-    escapePressed = false;
 }
 
 //==============================================================================

@@ -36,6 +36,9 @@ private:
     void runDetached (Handler&& handler);
 
     void openEditor();
+
+    // These tell the own listeners, and one of them may delete the box:
+    // callers touch no member afterwards.
     void closeEditor();
     void tellDragStarted();
     void finishDrag();
