@@ -162,27 +162,124 @@ TEST (BrindleView, AKnobOfAFollowedParameterStartsDisabled)
     EXPECT_TRUE (componentAt<VParamSlider> (window, { 176, 90 })->isEnabled());
 }
 
-TEST (BrindleView, ThreeTracksAndTwoLinksOnScreen)
+namespace
+{
+const juce::Colour panColour { 0xfff5df18 };
+
+// A label as the window should draw it: the given text in the given colour,
+// centred left in a 120-pixel box 13 pixels right of the follower's box.
+juce::Image expectedLabel (const juce::String& text, juce::Colour colour, int x, int y)
+{
+    juce::Image image (juce::Image::ARGB, 700, 550, true);
+    juce::Graphics g (image);
+    g.fillAll (juce::Colour (0xff33363a));
+    g.setColour (colour);
+    g.drawText (text, x, y, 120, 20, juce::Justification::centredLeft, true);
+    return image;
+}
+
+bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+{
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+    return true;
+}
+} // namespace
+
+TEST (BrindleView, PaintsFramesCurvesAndLabelsWhereTheLinksAre)
+{
+    auto tracks = makeTracks (4);
+    table().addMaster (1, 0, 0, "Scale (*x)", 2.5f, 0, 0, 1.0f, 0);
+    table().addMaster (2, 0, 1, "Same (=x)", 1.0f, 1, 150, 0.0f, 3);
+    table().addMaster (3, 1, 2, "Reciprocal (1/x)", 1.0f, 0, 4, 20000.0f, 40);
+    zotest::pumpMessages (20);
+    auto& window = tracks[1]->openWindow();
+    screenshot ("links");
+    const auto image = window.createComponentSnapshot (window.getLocalBounds());
+
+    // Frames: the own row green, other tracks grey, rows without a track darker.
+    EXPECT_EQ (image.getPixelAt (317, 110), juce::Colour (0xff008000));
+    EXPECT_EQ (image.getPixelAt (477, 110), juce::Colour (0xff008000));
+    EXPECT_EQ (image.getPixelAt (317, 60), juce::Colour (0xff858585));
+    EXPECT_EQ (image.getPixelAt (543, 260), juce::Colour (0xff555555));
+
+    // The pan curve runs from 5 pixels right of the leader's box, 6 below its
+    // top, to 5 pixels left of the follower's box at the same offset.
+    // Three rows wide where it leaves the leader's box.
+    for (int y = 60; y <= 62; ++y)
+        EXPECT_EQ (image.getPixelAt (388, y), panColour) << y;
+    EXPECT_NE (image.getPixelAt (388, 59), panColour);
+    EXPECT_EQ (image.getPixelAt (388, 58), juce::Colour (0xff33363a));
+    EXPECT_EQ (image.getPixelAt (388, 64), juce::Colour (0xff33363a));
+    EXPECT_EQ (image.getPixelAt (472, 161), panColour);
+
+    const struct { const char* text; juce::Colour colour; int y; } labels[] = {
+        { "2.5x", juce::Colour (0xff1993a9), 105 - 18 },
+        { "=x, delay 3 beats", panColour, 155 - 6 },
+        { "1/x, delay 40 ms", juce::Colour (0xff89c7d2), 205 + 6 },
+    };
+    for (const auto& label : labels)
+        EXPECT_TRUE (sameArea (image, expectedLabel (label.text, label.colour, 553, label.y), { 553, label.y, 120, 20 }))
+            << label.text;
+}
+
+TEST (BrindleView, HoverLightsABandAndADoubleClickRemovesThatLinkOnly)
 {
     auto tracks = makeTracks (3);
-    table().setTrackName (1, juce::String (juce::CharPointer_UTF8 ("Track \xe9\xbc\x93\xe7\xbb\x84 2")));
-    table().addMaster (2, 0, 1, "Reverse (-x)", 1.0f, 1, 200, 0.0f, 2);
-    table().addMaster (1, 0, 0, "Scale (*x)", 2.5f, 0, 0, 1.0f, 0);
+    table().addMaster (2, 0, 1, "Same (=x)", 1.0f, 0, 0, 0.0f, 0);
+    table().addMaster (1, 0, 0, "Same (=x)", 1.0f, 0, 0, 1.0f, 0);
     zotest::pumpMessages (20);
+    auto& window = tracks[0]->openWindow();
 
-    auto& a = tracks[0]->openWindow ({ 10, 10 });
-    tracks[1]->openWindow ({ 560, 400 });
-    zotest::pumpMessages (500);
+    // The middle of the pan curve from row 0 to row 2.
+    const juce::Point<int> middle { 430, 111 };
+    EXPECT_NE (window.createComponentSnapshot (window.getLocalBounds()).getPixelAt (middle.x, middle.y), panColour.brighter (0.4f));
+    User::moveTo (window, middle);
+    EXPECT_EQ (window.createComponentSnapshot (window.getLocalBounds()).getPixelAt (middle.x, middle.y), panColour.brighter (0.4f));
 
-    const auto dir = juce::SystemStats::getEnvironmentVariable ("ZO_SCREENSHOT_DIR", {});
-    if (dir.isNotEmpty())
-    {
-        juce::ChildProcess import;
-        import.start ("import -window root " + dir + "/three-tracks.png");
-        import.waitForProcessToFinish (20000);
-    }
+    User::doubleClick (window, middle);
+    zotest::pumpMessages (20);
+    EXPECT_EQ (table().linkInfos[2][1].masterIndexInVector, -1);
+    EXPECT_EQ (table().linkInfos[1][0].masterIndexInVector, 0);
 
-    a.createComponentSnapshot (a.getLocalBounds()).convertedToFormat (juce::Image::ARGB);
+    // Where two bands cross, the one of the lower follower row is taken.
+    table().addMaster (1, 2, 3, "Same (=x)", 1.0f, 0, 0, 20.0f, 0);
+    table().addMaster (2, 1, 3, "Same (=x)", 1.0f, 0, 0, 20.0f, 0);
+    zotest::pumpMessages (20);
+    window.createComponentSnapshot (window.getLocalBounds());
+    User::doubleClick (window, { 430, 150 });
+    zotest::pumpMessages (20);
+    EXPECT_EQ (table().linkInfos[1][3].masterIndexInVector, -1);
+    EXPECT_EQ (table().linkInfos[2][3].masterIndexInVector, 1);
+}
+
+TEST (BrindleView, RowsThatChangedBeforeTheirMessageAreNeverUsed)
+{
+    auto tracks = makeTracks (3);
+    table().addMaster (1, 0, 1, "Same (=x)", 1.0f, 0, 0, 0.0f, 0);
+    table().addMaster (2, 0, 1, "Same (=x)", 1.0f, 0, 0, 0.0f, 0);
+    zotest::pumpMessages (20);
+    auto& window = tracks[0]->openWindow();
+    window.createComponentSnapshot (window.getLocalBounds());
+
+    // A rename, then the second track goes; neither message has come yet.
+    table().setTrackName (0, "Lead");
+    tracks[1].reset();
+    ASSERT_EQ (table().getNumTracks(), 2);
+
+    // The band drawn for the track that went is not the link now in its row.
+    User::doubleClick (window, { 430, 80 });
+    window.createComponentSnapshot (window.getLocalBounds());
+    User::moveTo (window, { 430, 111 });
+    EXPECT_EQ (table().linkInfos[1][1].masterIndexInVector, 0);
+
+    zotest::pumpMessages (50);
+    EXPECT_EQ ((int) childrenOf<VMLTextEditor> (window).size(), 20);
+    EXPECT_EQ (componentAt<VMLTextEditor> (window, { 350, 65 })->getText(), "Lead");
+    EXPECT_EQ (componentAt<VMLTextEditor> (window, { 350, 115 })->getText(), "Track 2");
+    EXPECT_EQ (table().linkInfos[1][1].masterIndexInVector, 0);
 }
 
 namespace

@@ -265,6 +265,19 @@ struct Track
     std::unique_ptr<BrindleView> window;
 };
 
+// A real X screenshot, drawn through the OpenGL renderer, for a person to look
+// at: only when ZO_SCREENSHOT_DIR names a folder.
+inline void screenshot (const juce::String& name)
+{
+    const auto dir = juce::SystemStats::getEnvironmentVariable ("ZO_SCREENSHOT_DIR", {});
+    if (dir.isEmpty())
+        return;
+    zotest::pumpMessages (300);
+    juce::ChildProcess import;
+    if (import.start ("import -window root " + dir + "/" + name + ".png"))
+        import.waitForProcessToFinish (20000);
+}
+
 // The alert windows on screen now, as "title. message".
 inline juce::StringArray alertsShowing()
 {

@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include "tests/EditorTestSupport.h"
+
+using namespace zoeditor;
+
+namespace
+{
+// The form's controls, found where the window puts them.
+struct Form
+{
+    explicit Form (BrindleView& w) : window (w) {}
+
+    juce::ComboBox& parameter() { return *componentAt<juce::ComboBox> (window, { 150, 252 }); }
+    juce::ComboBox& leader()    { return *componentAt<juce::ComboBox> (window, { 150, 297 }); }
+    juce::ComboBox& follower()  { return *componentAt<juce::ComboBox> (window, { 150, 342 }); }
+    juce::ComboBox& rule()      { return *componentAt<juce::ComboBox> (window, { 150, 387 }); }
+    juce::ComboBox& unit()      { return *componentAt<juce::ComboBox> (window, { 140, 432 }); }
+    VNumberSlider& scale()      { return *childrenOf<VNumberSlider> (window)[0]; }
+    VNumberSlider& delay()      { return *componentAt<VNumberSlider> (window, { 215, 432 }); }
+    VNumberSlider& init()       { return *componentAt<VNumberSlider> (window, { 130, 464 }); }
+    juce::TextButton& add()     { return *componentAt<juce::TextButton> (window, { 80, 514 }); }
+    juce::TextButton& remove()  { return *componentAt<juce::TextButton> (window, { 195, 514 }); }
+
+    void link (const char* parameterName, const char* leaderName, const char* followerName, const char* ruleName)
+    {
+        ASSERT_TRUE (User::choose (parameter(), parameterName));
+        ASSERT_TRUE (User::choose (leader(), leaderName));
+        ASSERT_TRUE (User::choose (follower(), followerName));
+        ASSERT_TRUE (User::choose (rule(), ruleName));
+    }
+
+    // A click on a number box opens its text field; Return takes the typed number.
+    void enter (VNumberSlider& box, const juce::String& number)
+    {
+        User::click (box);
+        User::type (window, number);
+        User::key (window, juce::KeyPress (juce::KeyPress::returnKey));
+        zotest::pumpMessages (20);
+    }
+
+    // The window's 100 ms tick, driven by hand so that every step can be seen.
+    void tick()
+    {
+        auto* timer = (juce::Timer*) &window; // the window's own timer base
+        timer->stopTimer();
+        timer->timerCallback();
+        window.createComponentSnapshot ({ 1, 1 }); // a paint colours the pulsing button
+    }
+
+    BrindleView& window;
+};
+
+// Counts what the host hears of a parameter.
+struct HostNotifications : juce::AudioProcessorParameter::Listener
+{
+    explicit HostNotifications (juce::AudioProcessorParameter& p) : param (p) { param.addListener (this); }
+    ~HostNotifications() override { param.removeListener (this); }
+    void parameterValueChanged (int, float) override { ++count; }
+    void parameterGestureChanged (int, bool) override {}
+    juce::AudioProcessorParameter& param;
+    int count = 0;
+};
+
+std::vector<std::unique_ptr<Track>> makeTracks (int n)
+{
+    std::vector<std::unique_ptr<Track>> tracks;
+    for (int i = 0; i < n; ++i)
+        tracks.push_back (std::make_unique<Track>());
+    zotest::pumpMessages (10);
+    return tracks;
+}
+
+bool alertShows (const juce::String& text)
+{
+    const bool shown = zotest::pumpUntil ([&] { return alertsShowing().contains ("Warning. " + text); }, 2000);
+    dismissAlerts();
+    return shown;
+}
+} // namespace
+
+TEST (BrindleViewLinkForm, RefusesASelfLinkAndAReverseVolumeLink)
+{
+    auto tracks = makeTracks (2);
+    auto& window = tracks[0]->openWindow();
+    Form form (window);
+
+    // Leader and follower on one track: the next tick disables the button,
+    // and a click before it is refused.
+    ASSERT_TRUE (User::choose (form.leader(), "Track 2"));
+    form.tick();
+    EXPECT_TRUE (form.add().isEnabled());
+    ASSERT_TRUE (User::choose (form.leader(), "Track 1"));
+    User::click (form.add());
+    EXPECT_TRUE (alertShows ("Please link different tracks."));
+    form.tick();
+    EXPECT_FALSE (form.add().isEnabled());
+
+    // Track 2 follows track 1's volume; the reverse is refused for the volume only.
+    table().addMaster (1, 0, 0, "Same (=x)", 1.0f, 0, 0, 1.0f, 0);
+    form.link ("Volume", "Track 1", "Track 2", "Same (=x)");
+    ASSERT_TRUE (User::choose (form.follower(), "Track 1"));
+    ASSERT_TRUE (User::choose (form.leader(), "Track 2"));
+    form.tick();
+    User::click (form.add());
+    EXPECT_TRUE (alertShows ("Cannot add reverse link."));
+    EXPECT_EQ (table().linkInfos[0][0].masterIndexInVector, -1);
+
+    ASSERT_TRUE (User::choose (form.parameter(), "Pan"));
+    form.tick();
+    User::click (form.add());
+    zotest::pumpMessages (20);
+    EXPECT_TRUE (alertsShowing().isEmpty());
+    EXPECT_EQ (table().linkInfos[0][1].masterIndexInVector, 1);
+}
+
+TEST (BrindleViewLinkForm, UpdateLinkPulsesWhileTheFormDiffersFromTheLink)
+{
+    auto tracks = makeTracks (2);
+    auto& window = tracks[0]->openWindow();
+    Form form (window);
+    form.link ("Volume", "Track 1", "Track 2", "Same (=x)");
+    User::click (form.add());
+    form.tick();
+    EXPECT_FALSE (form.add().isEnabled()) << "the form matches the link it made";
+
+    // Each difference pulses "Update Link"; the pulse steps 0.1 per tick and turns at 0.2 and 0.8.
+    const auto alphaAfterTick = [&form]
+    {
+        form.tick();
+        return form.add().findColour (juce::TextButton::buttonColourId).getFloatAlpha();
+    };
+
+    ASSERT_TRUE (User::choose (form.rule(), "Half (0.5x)"));
+    std::vector<float> alphas;
+    for (int i = 0; i < 10; ++i)
+        alphas.push_back (alphaAfterTick());
+    const float expected[] = { 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.7f, 0.6f, 0.5f };
+    for (int i = 0; i < 10; ++i)
+        EXPECT_NEAR (alphas[(size_t) i], expected[i], 0.005f) << i;
+    EXPECT_EQ (form.add().getButtonText(), "Update Link");
+    EXPECT_TRUE (form.add().isEnabled());
+    EXPECT_EQ (form.add().findColour (juce::TextButton::buttonColourId).withAlpha (1.0f), juce::Colours::violet);
+
+    User::click (form.add());
+    form.tick();
+    EXPECT_EQ (table().linkInfos[1][0].rule, "Half (0.5x)");
+    EXPECT_FALSE (form.add().isEnabled());
+    EXPECT_EQ (form.add().getButtonText(), "Add Link");
+
+    // The scale counts under "Scale (*x)" only; the init value only for a delayed link.
+    const auto differs = [&form] { form.tick(); return form.add().isEnabled(); };
+    form.enter (form.init(), "3");
+    EXPECT_FALSE (differs());
+    form.enter (form.delay(), "30");
+    EXPECT_TRUE (differs());
+    User::click (form.add());
+    EXPECT_FALSE (differs());
+    form.enter (form.init(), "6");
+    EXPECT_TRUE (differs());
+    ASSERT_TRUE (User::choose (form.rule(), "Scale (*x)"));
+    User::click (form.add());
+    EXPECT_FALSE (differs());
+    form.enter (form.scale(), "2.5");
+    EXPECT_TRUE (differs());
+}
+
+TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
+{
+    auto tracks = makeTracks (2);
+    auto& window = tracks[0]->openWindow();
+    Form form (window);
+
+    struct Head : juce::AudioPlayHead
+    {
+        juce::Optional<PositionInfo> getPosition() const override { PositionInfo i; i.setBpm (bpm); return i; }
+        double bpm = 100.0;
+    } head;
+    auto& own = *tracks[0]->processor;
+    own.setPlayHead (&head);
+    const auto playOneBlock = [&own]
+    {
+        juce::AudioBuffer<float> buffer (2, 64);
+        juce::MidiBuffer midi;
+        own.processBlock (buffer, midi);
+    };
+    playOneBlock();
+
+    form.link ("Pan", "Track 1", "Track 2", "Reverse (-x)");
+    ASSERT_TRUE (User::choose (form.unit(), "Beat"));
+    EXPECT_EQ (form.delay().getRange(), juce::Range<double> (0.0, 100.0));
+    EXPECT_EQ (form.delay().getTextValueSuffix(), "");
+    form.enter (form.delay(), "3");
+    User::click (form.add());
+    EXPECT_EQ (table().linkInfos[1][1].delayBufferLength, 180) << "3 beats at 100 bpm";
+    EXPECT_EQ (table().linkInfos[1][1].delayTimeInBeats, 3);
+
+    // The host's tempo moves: the link is now too short or too long, and says so.
+    form.tick();
+    EXPECT_FALSE (form.add().isEnabled());
+    head.bpm = 120.0;
+    playOneBlock();
+    form.tick();
+    EXPECT_EQ (form.add().getButtonText(), "Update Link");
+
+    form.enter (form.delay(), "1");
+    User::click (form.add());
+    EXPECT_EQ (table().linkInfos[1][1].delayBufferLength, 50) << "1 beat at 120 bpm";
+    own.setPlayHead (nullptr);
+
+    ASSERT_TRUE (User::choose (form.unit(), "Time"));
+    EXPECT_EQ (form.delay().getRange(), juce::Range<double> (0.0, 5000.0));
+    EXPECT_EQ (form.delay().getTextValueSuffix(), " ms");
+
+    ASSERT_TRUE (User::choose (form.parameter(), "LPF"));
+    EXPECT_EQ (form.init().getValue(), 20000.0);
+    EXPECT_EQ (form.init().getTextValueSuffix(), " Hz");
+    ASSERT_TRUE (User::choose (form.parameter(), "HPF"));
+    EXPECT_EQ (form.init().getValue(), 20.0);
+    EXPECT_EQ (form.rule().getItemText (1), "Reverse (-x)");
+}
+
+TEST (BrindleViewLinkForm, RemoveLinkUnlinksTheFollowerWhicheverLeaderItHas)
+{
+    auto tracks = makeTracks (3);
+    table().addMaster (1, 2, 1, "Same (=x)", 1.0f, 0, 0, 0.0f, 0);
+    auto& window = tracks[0]->openWindow();
+    Form form (window);
+    form.link ("Pan", "Track 1", "Track 2", "Same (=x)");
+    User::click (form.remove());
+    zotest::pumpMessages (20);
+    EXPECT_EQ (table().linkInfos[1][1].masterIndexInVector, -1);
+}
+
+TEST (BrindleViewLinkForm, OnlyTheUsersOwnTurnOfAKnobTellsTheHost)
+{
+    auto tracks = makeTracks (2);
+    table().addMaster (1, 0, 1, "Reverse (-x)", 1.0f, 0, 0, 0.0f, 0);
+    auto& leaderWindow = tracks[0]->openWindow ({ 0, 0 });
+    auto& followerWindow = tracks[1]->openWindow ({ 580, 470 });
+    auto& leaderPan = *tracks[0]->processor->getParameters()[1];
+    auto& followerPan = *tracks[1]->processor->getParameters()[1];
+    HostNotifications leaderHost (leaderPan), followerHost (followerPan);
+
+    // The user turns the leader's pan knob up while the transport is stopped:
+    // the follower moves at once, mirrored, without a word to its host.
+    User::drag (leaderWindow, { 176, 85 }, { -20, -40 });
+    zotest::pumpMessages (50);
+    EXPECT_GT (leaderHost.count, 0);
+    EXPECT_GT (leaderPan.getValue(), 0.5f);
+    EXPECT_FLOAT_EQ (tracks[1]->processor->pan.load(), -tracks[0]->processor->getKtParameter (1)->value.load());
+    EXPECT_EQ (followerHost.count, 0);
+    EXPECT_FALSE (componentAt<VParamSlider> (followerWindow, { 176, 90 })->isEnabled());
+
+    // Host automation moves the leader's knob, which says nothing back either.
+    const int heard = leaderHost.count;
+    leaderPan.setValue (0.25f);
+    zotest::pumpMessages (50);
+    EXPECT_NEAR (componentAt<VParamSlider> (leaderWindow, { 176, 90 })->getValue(), -0.5, 0.01);
+    EXPECT_EQ (leaderHost.count, heard);
+    EXPECT_EQ (followerHost.count, 0);
+}
