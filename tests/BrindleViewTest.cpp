@@ -162,32 +162,6 @@ TEST (BrindleView, AKnobOfAFollowedParameterStartsDisabled)
     EXPECT_TRUE (componentAt<VParamSlider> (window, { 176, 90 })->isEnabled());
 }
 
-namespace
-{
-const juce::Colour panColour { 0xfff5df18 };
-
-// A label as the window should draw it: the given text in the given colour,
-// centred left in a 120-pixel box 13 pixels right of the follower's box.
-juce::Image expectedLabel (const juce::String& text, juce::Colour colour, int x, int y)
-{
-    juce::Image image (juce::Image::ARGB, 700, 550, true);
-    juce::Graphics g (image);
-    g.fillAll (juce::Colour (0xff33363a));
-    g.setColour (colour);
-    g.drawText (text, x, y, 120, 20, juce::Justification::centredLeft, true);
-    return image;
-}
-
-bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
-{
-    for (int y = area.getY(); y < area.getBottom(); ++y)
-        for (int x = area.getX(); x < area.getRight(); ++x)
-            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                return false;
-    return true;
-}
-} // namespace
-
 TEST (BrindleView, PaintsFramesCurvesAndLabelsWhereTheLinksAre)
 {
     auto tracks = makeTracks (4);

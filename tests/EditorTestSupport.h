@@ -265,6 +265,34 @@ struct Track
     std::unique_ptr<BrindleView> window;
 };
 
+const juce::Colour panColour { 0xfff5df18 };
+
+// A link's label as the window should draw it: the text in the colour,
+// centred left in a 120 x 20 box at (x, y), on the window's background.
+inline juce::Image expectedLabel (const juce::String& text, juce::Colour colour, int x, int y)
+{
+    juce::Image image (juce::Image::ARGB, 700, 550, true);
+    juce::Graphics g (image);
+    g.fillAll (juce::Colour (0xff33363a));
+    g.setColour (colour);
+    g.drawText (text, x, y, 120, 20, juce::Justification::centredLeft, true);
+    return image;
+}
+
+inline bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangle<int> area)
+{
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+    return true;
+}
+
+inline juce::Image snapshot (juce::Component& window)
+{
+    return window.createComponentSnapshot (window.getLocalBounds());
+}
+
 // A real X screenshot, drawn through the OpenGL renderer, for a person to look
 // at: only when ZO_SCREENSHOT_DIR names a folder.
 inline void screenshot (const juce::String& name)

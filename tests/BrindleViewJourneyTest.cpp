@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "tests/EditorTestSupport.h"
+
+using namespace zoeditor;
+
+namespace
+{
+// A host playing at 120 bpm.
+struct PlayingHead : juce::AudioPlayHead
+{
+    juce::Optional<PositionInfo> getPosition() const override
+    {
+        PositionInfo info;
+        info.setBpm (120.0);
+        info.setIsPlaying (true);
+        return info;
+    }
+};
+
+// One 10 ms block of a 1 kHz sine; returns the right channel's level over the left's.
+float playBlock (Brindle& b)
+{
+    juce::AudioBuffer<float> buffer (2, 441);
+    for (int i = 0; i < 441; ++i)
+        for (int c = 0; c < 2; ++c)
+            buffer.setSample (c, i, 0.5f * std::sin ((float) i * 0.142476f));
+    juce::MidiBuffer midi;
+    b.processBlock (buffer, midi);
+    return buffer.getRMSLevel (1, 220, 221) / buffer.getRMSLevel (0, 220, 221);
+}
+
+struct Session
+{
+    Session()
+    {
+        for (int i = 0; i < 3; ++i)
+            tracks.push_back (std::make_unique<Track>());
+        zotest::pumpMessages (10);
+    }
+
+    void openWindows()
+    {
+        const juce::Point<int> places[] = { { 0, 0 }, { 580, 0 }, { 290, 470 } };
+        for (size_t i = 0; i < tracks.size(); ++i)
+            tracks[i]->openWindow (places[i]);
+    }
+
+    BrindleView& window (size_t i) { return *tracks[i]->window; }
+    Brindle& processor (size_t i) { return *tracks[i]->processor; }
+
+    std::vector<std::unique_ptr<Track>> tracks;
+};
+
+const juce::String drums (juce::CharPointer_UTF8 ("\xe9\xbc\x93\xe7\xbb\x84 Kit"));
+} // namespace
+
+TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
+{
+    Session session;
+    session.openWindows();
+    auto& first = session.window (0);
+
+    // Name the tracks in the first window.
+    const juce::String names[] = { "Lead", drums, "Bass" };
+    for (int row = 0; row < 3; ++row)
+    {
+        auto* box = componentAt<VMLTextEditor> (first, { 350, 65 + 50 * row });
+        ASSERT_TRUE (User::typeInto (*box, names[row]));
+        User::pressIn (*box, juce::KeyPress::returnKey);
+        EXPECT_EQ (table().getTrackName (row), names[row]);
+    }
+
+    // Bass follows Lead's pan, reversed, two beats later.
+    const std::pair<juce::Point<int>, const char*> choices[] = {
+        { { 150, 252 }, "Pan" }, { { 150, 297 }, "Lead" }, { { 150, 342 }, "Bass" },
+        { { 150, 387 }, "Reverse (-x)" }, { { 140, 432 }, "Beat" } };
+    for (const auto& [box, item] : choices)
+        ASSERT_TRUE (User::choose (*componentAt<juce::ComboBox> (first, box), item));
+
+    PlayingHead head;
+    for (size_t i = 0; i < 3; ++i)
+    {
+        session.processor (i).setPlayHead (&head);
+        playBlock (session.processor (i));
+    }
+
+    User::click (*componentAt<VNumberSlider> (first, { 215, 432 }));
+    User::type (first, "2");
+    User::key (first, juce::KeyPress (juce::KeyPress::returnKey));
+    User::click (*componentAt<juce::TextButton> (first, { 80, 514 }));
+    zotest::pumpMessages (50);
+    screenshot ("journey-linked");
+
+    const auto label = expectedLabel ("-x, delay 2 beats", panColour, 553, 149);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE (sameArea (snapshot (session.window (i)), label, { 553, 149, 120, 20 })) << "window " << i;
+    EXPECT_FALSE (componentAt<VParamSlider> (session.window (2), { 176, 90 })->isEnabled());
+
+    // The host automates Lead's pan while the session plays: Bass follows,
+    // mirrored, 100 ticks (two beats at 120 bpm) later.
+    auto& leader = session.processor (0);
+    auto& follower = session.processor (2);
+    leader.getParameters()[1]->setValue (0.75f); // pan +0.5
+    std::vector<float> balance;
+    for (int tick = 0; tick < 102; ++tick)
+    {
+        playBlock (leader);
+        balance.push_back (playBlock (follower));
+    }
+    EXPECT_NEAR (balance[99], 1.0f, 1e-3f) << "still centred after 100 ticks";
+    EXPECT_NEAR (balance[101], 0.5f / 1.09018f, 1e-3f) << "then panned left by the pan law";
+    zotest::pumpMessages (50);
+    EXPECT_NEAR (componentAt<VParamSlider> (session.window (2), { 176, 90 })->getValue(), -0.5, 0.01);
+
+    // Another rule: the button pulses "Update Link"; pressing it replaces the link.
+    auto& addButton = *componentAt<juce::TextButton> (first, { 80, 514 });
+    ASSERT_TRUE (User::choose (*componentAt<juce::ComboBox> (first, { 150, 387 }), "Half (0.5x)"));
+    ASSERT_TRUE (zotest::pumpUntil ([&] { return addButton.getButtonText() == "Update Link"; }));
+    User::click (addButton);
+    EXPECT_EQ (table().linkInfos[2][1].rule, "Half (0.5x)");
+
+    // The project is saved, closed and opened again.
+    std::vector<juce::MemoryBlock> states (3);
+    for (size_t i = 0; i < 3; ++i)
+        session.processor (i).getStateInformation (states[i]);
+    session.tracks.clear();
+    zotest::pumpMessages (20);
+
+    Session reopened;
+    for (size_t i = 0; i < 3; ++i)
+        reopened.processor (i).setStateInformation (states[i].getData(), (int) states[i].getSize());
+    zotest::pumpMessages (20);
+    reopened.openWindows();
+    screenshot ("journey-reopened");
+
+    const auto halfLabel = expectedLabel ("0.5x, delay 2 beats", panColour, 553, 149);
+    for (size_t i = 0; i < 3; ++i)
+    {
+        EXPECT_TRUE (sameArea (snapshot (reopened.window (i)), halfLabel, { 553, 149, 120, 20 })) << "window " << i;
+        EXPECT_EQ (componentAt<VMLTextEditor> (reopened.window (i), { 350, 115 })->getText(), drums);
+    }
+
+    // A double click on the curve removes the link everywhere.
+    User::doubleClick (reopened.window (1), { 430, 111 });
+    zotest::pumpMessages (50);
+    EXPECT_EQ (table().linkInfos[2][1].masterIndexInVector, -1);
+    EXPECT_TRUE (componentAt<VParamSlider> (reopened.window (2), { 176, 90 })->isEnabled());
+    const auto nothing = expectedLabel ({}, panColour, 553, 149);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE (sameArea (snapshot (reopened.window (i)), nothing, { 553, 149, 120, 20 })) << "window " << i;
+}
+
+TEST (BrindleViewJourney, WindowsOpenCloseAndTurnKnobsWhileEveryInstanceProcesses)
+{
+    // Hosts keep calling processBlock while the transport is stopped, so the
+    // windows' direct ticks meet the instances' own ticks on their audio threads.
+    Session session;
+    table().addMaster (1, 0, 1, "Reverse (-x)", 1.0f, 0, 7, 0.0f, 0);
+    table().addMaster (2, 1, 1, "Half (0.5x)", 1.0f, 0, 0, 0.0f, 0);
+    table().addMaster (2, 0, 0, "Same (=x)", 1.0f, 0, 3, 1.0f, 0);
+    zotest::pumpMessages (20);
+
+    std::atomic<bool> running { true };
+    std::vector<std::thread> audio;
+    for (size_t i = 0; i < 3; ++i)
+    {
+        audio.emplace_back ([&, i]
+        {
+            while (running.load())
+                playBlock (session.processor (i));
+        });
+    }
+
+    session.openWindows();
+    for (int round = 0; round < 6; ++round)
+    {
+        auto& window = session.window ((size_t) round % 3);
+        User::drag (window, { 176, 85 }, { -10 * (round + 1) });  // the pan knob
+        User::drag (window, { 76, 85 }, { 5 * round - 10 });      // the volume knob
+        User::drag (window, { 215, 432 }, { -20 });               // the delay box
+        User::drag (window, { 130, 464 }, { 15 });                // the init value box
+
+        if (round % 2 == 1)
+        {
+            session.tracks[(size_t) round % 3]->closeWindow();
+            session.tracks[(size_t) round % 3]->openWindow();
+        }
+    }
+
+    running = false;
+    for (auto& t : audio)
+        t.join();
+
+    // Once the rings have run through, each follower holds its rule of its leader.
+    for (int tick = 0; tick < 10; ++tick)
+        for (size_t i = 0; i < 3; ++i)
+            session.processor (i).updateControlParams();
+    const float leaderPan = session.processor (0).pan.load();
+    EXPECT_NE (leaderPan, 0.0f) << "the knob turns reached the leader";
+    EXPECT_FLOAT_EQ (session.processor (1).pan.load(), -leaderPan);
+    EXPECT_FLOAT_EQ (session.processor (2).pan.load(), -0.5f * leaderPan);
+    EXPECT_FLOAT_EQ (session.processor (2).gain.load(), session.processor (0).gain.load());
+}
