@@ -734,23 +734,12 @@ void BrindleView::comboBoxChanged (juce::ComboBox* box)
     else if ((box == leaderComboBox || box == followerComboBox)
              && leaderComboBox->getSelectedId() == followerComboBox->getSelectedId())
     {
-        blinking = false;
-
-        if (addLinkButton->getButtonText() != TRANS ("Add Link"))
-        {
-            addLinkButton->setButtonText (TRANS ("Add Link"));
-            addLinkButton->setColour (juce::TextButton::buttonColourId, teal);
-        }
-
-        repaint();
+        showAddLink();
     }
 }
 
-void BrindleView::stopBlinking()
+void BrindleView::showAddLink()
 {
-    if (! blinking)
-        return;
-
     blinking = false;
 
     if (addLinkButton->getButtonText() != TRANS ("Add Link"))
@@ -760,6 +749,12 @@ void BrindleView::stopBlinking()
     }
 
     repaint();
+}
+
+void BrindleView::stopBlinking()
+{
+    if (blinking)
+        showAddLink();
 }
 
 void BrindleView::timerCallback()

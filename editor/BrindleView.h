@@ -101,6 +101,7 @@ private:
     int selectedRow (const juce::ComboBox&) const;
     int selectedParameter() const;
     void setUpInitValueBox (int parameterId);
+    void showAddLink();
     void stopBlinking();
     void showAlert (const juce::String& message);
     juce::Path linkBand (int leaderRow, int followerRow, int parameterIndex) const;

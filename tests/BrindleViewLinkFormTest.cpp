@@ -62,14 +62,6 @@ struct HostNotifications : juce::AudioProcessorParameter::Listener
     int count = 0;
 };
 
-std::vector<std::unique_ptr<Track>> makeTracks (int n)
-{
-    std::vector<std::unique_ptr<Track>> tracks;
-    for (int i = 0; i < n; ++i)
-        tracks.push_back (std::make_unique<Track>());
-    zotest::pumpMessages (10);
-    return tracks;
-}
 
 bool alertShows (const juce::String& text)
 {

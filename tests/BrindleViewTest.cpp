@@ -15,14 +15,6 @@ juce::Component* childAt (juce::Component& window, juce::Point<int> at)
     return nullptr;
 }
 
-std::vector<std::unique_ptr<Track>> makeTracks (int n)
-{
-    std::vector<std::unique_ptr<Track>> tracks;
-    for (int i = 0; i < n; ++i)
-        tracks.push_back (std::make_unique<Track>());
-    zotest::pumpMessages (10);
-    return tracks;
-}
 } // namespace
 
 TEST (BrindleView, OpensWithEveryTrackTheFormAndAWarningPastTenTracks)

@@ -306,6 +306,15 @@ inline void screenshot (const juce::String& name)
         import.waitForProcessToFinish (20000);
 }
 
+inline std::vector<std::unique_ptr<Track>> makeTracks (int n)
+{
+    std::vector<std::unique_ptr<Track>> tracks;
+    for (int i = 0; i < n; ++i)
+        tracks.push_back (std::make_unique<Track>());
+    zotest::pumpMessages (10);
+    return tracks;
+}
+
 // The alert windows on screen now, as "title. message".
 inline juce::StringArray alertsShowing()
 {
