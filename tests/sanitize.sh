@@ -30,6 +30,7 @@ cmake --build "$build" --target "${targets[@]}" --parallel "$(nproc)"
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 export ASAN_OPTIONS="halt_on_error=1 detect_leaks=1 detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp print_suppressions=0"
 xvfb-run -a ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
 
 if [ "$fuzz" = ON ]; then
