@@ -61,10 +61,13 @@ void Brindle::createParameters()
         return wrapperType == wrapperType_LV2 ? juce::String (name) : juce::String (index);
     };
 
-    addParameter (new KtParameter ("Volume", -12.0f, 12.0f, 0.0f, this, false, 0, true, false, 1.0f, idFor ("Volume", 0)));
-    addParameter (new KtParameter ("Pan", -1.0f, 1.0f, 0.0f, this, false, 0, true, false, 1.0f, idFor ("Pan", 1)));
-    addParameter (new KtParameter ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, this, false, 0, true, false, 1.0f, idFor ("LPFCutoff", 2)));
-    addParameter (new KtParameter ("HPFCutoff", 20.0f, 20000.0f, 20.0f, this, false, 0, true, false, 1.0f, idFor ("HPFCutoff", 3)));
+    ktParameters = { new KtParameter ("Volume", -12.0f, 12.0f, 0.0f, this, false, 0, true, false, 1.0f, idFor ("Volume", 0)),
+                     new KtParameter ("Pan", -1.0f, 1.0f, 0.0f, this, false, 0, true, false, 1.0f, idFor ("Pan", 1)),
+                     new KtParameter ("LPFCutoff", 20.0f, 20000.0f, 20000.0f, this, false, 0, true, false, 1.0f, idFor ("LPFCutoff", 2)),
+                     new KtParameter ("HPFCutoff", 20.0f, 20000.0f, 20.0f, this, false, 0, true, false, 1.0f, idFor ("HPFCutoff", 3)) };
+
+    for (auto* param : ktParameters)
+        addParameter (param);
 
     // Writes every default into this track's row; no host listens yet.
     for (auto* p : getParameters())
@@ -113,7 +116,7 @@ float Brindle::gainToDb (float g) noexcept
 
 KtParameter* Brindle::getKtParameter (int parameterIndex) const
 {
-    return dynamic_cast<KtParameter*> (getParameters()[parameterIndex]);
+    return juce::isPositiveAndBelow (parameterIndex, numControlParams) ? ktParameters[(size_t) parameterIndex] : nullptr;
 }
 
 std::atomic<float>& Brindle::controlValue (int parameterIndex) noexcept
@@ -328,7 +331,6 @@ void Brindle::updateControlParams()
         const auto next = applicableValue (p, sharedData->getData (trackId, p), control.load());
         auto* param = getKtParameter (p);
         const bool follows = sharedData->isSlave (trackId, p);
-        const float shown = juce::jlimit (0.0f, 1.0f, param->convertToNormalised (next.real));
 
         // Compared after clamping, so that a table value out of range does not
         // count as a change on every tick.
@@ -341,10 +343,15 @@ void Brindle::updateControlParams()
         // A follower's parameter shows what is applied, also when only the control
         // value moved (a new sample rate caps it). Stored only: the host is not
         // told and no table write follows.
-        if (follows && (changes || shown != param->getValue()))
+        if (follows)
         {
-            param->storeValue (shown);
-            refreshControlOf (*param);
+            const float shown = juce::jlimit (0.0f, 1.0f, param->convertToNormalised (next.real));
+
+            if (changes || shown != param->getValue())
+            {
+                param->storeValue (shown);
+                refreshControlOf (*param);
+            }
         }
 
         if (changes && p == 2)

@@ -117,6 +117,9 @@ private:
     float capCutoff (float cutoff) const noexcept;
     std::atomic<float>& controlValue (int parameterIndex) noexcept;
 
+    // The four parameters in index order; the toolkit's processor base owns them.
+    std::array<KtParameter*, 4> ktParameters {};
+
     double bpm = 120.0;
     int controlCounter = 0;
 
