@@ -28,8 +28,9 @@ float gainAt (Brindle& b, double frequency)
 // tick, which shows at the output exactly when the tick came.
 TEST (BrindleAudio, AHostChangeIsAppliedAfterTheWholeSamplesInTenMilliseconds)
 {
+    // any rate a host may pass: 10 ms cut down to whole samples
     const std::pair<double, int> rates[] = { { 44100.0, 441 }, { 48000.0, 480 }, { 22050.0, 220 },
-                                             { 88200.0, 882 }, { 11025.0, 110 } };
+                                             { 88200.0, 882 }, { 11025.0, 110 }, { 23456.0, 234 } };
     for (auto [rate, tick] : rates)
         for (int blockSize : { 1, 7, 64, 1000 })
         {

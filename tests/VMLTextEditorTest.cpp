@@ -116,14 +116,15 @@ TEST_F (VMLTextEditorSingleLine, UndoAndRedoPutTheCaretWhereTheStepBeganAndEnded
 }
 
 //==============================================================================
-TEST (VMLTextEditorClipboard, APasteInTheMiddleStoresEachLineBreakFormAndEndsAfterIt)
+// The clipboard belongs to the display, which the test processes share: one
+// test owns it, so that no other process writes it between a copy and a paste.
+TEST (VMLTextEditorClipboard, PastesStoreEachLineBreakFormAndCopiesHandOverOnlyVisibleText)
 {
-    if (! zotext::haveDisplay())
-        GTEST_SKIP() << "the system clipboard needs a display (run under xvfb-run)";
+    ASSERT_TRUE (zotext::haveDisplay()) << "the system clipboard needs a display (run under xvfb-run)";
 
-    // clipboard, then the text in a multi-line and in a single-line box
+    // clipboard, then the text in a multi-line and in a single-line box, pasted in the middle
     const char* cases[][3] = { { "X\nY", "aX\nYb", "aX Yb" }, { "X\r\nY", "aX\nYb", "aX  Yb" },
-                               { "X\rY", "aX\rYb", "aX Yb" }, { "X\r\r\nY", "aX\r\nYb", "aX   Yb" } };
+                               { "X\rY", "aX\rYb", "aX Yb" }, { "X\r\r\nY", "aX\nYb", "aX   Yb" } };
     for (auto& c : cases)
         for (bool multiLine : { true, false })
         {
@@ -133,21 +134,11 @@ TEST (VMLTextEditorClipboard, APasteInTheMiddleStoresEachLineBreakFormAndEndsAft
             box.setCaretPosition (1);
             juce::SystemClipboard::copyTextToClipboard (c[0]);
             EXPECT_TRUE (command (box, 'v'));
-            const juce::String expected (c[multiLine ? 1 : 2]);
-            EXPECT_EQ (box.getText(), expected.replace ("\r\n", "\n")) << c[0] << multiLine;
+            EXPECT_EQ (box.getText(), juce::String (c[multiLine ? 1 : 2])) << c[0] << multiLine;
             EXPECT_EQ (box.getCaretPosition(), box.getTotalNumChars() - 1) << c[0] << multiLine;
-            type (box, "Z");
-            EXPECT_EQ (box.getTextInRange ({ box.getTotalNumChars() - 2, box.getTotalNumChars() }), "Zb") << c[0];
-            command (box, 'z');
             command (box, 'z');
             EXPECT_EQ (box.getText(), "ab");
         }
-}
-
-TEST (VMLTextEditorClipboard, CutAndCopyHandOverTheSelectionButNotAPassword)
-{
-    if (! zotext::haveDisplay())
-        GTEST_SKIP() << "the system clipboard needs a display (run under xvfb-run)";
 
     VMLTextEditor box, secret ({}, '*');
     box.setText ("left right", false);
@@ -155,13 +146,12 @@ TEST (VMLTextEditorClipboard, CutAndCopyHandOverTheSelectionButNotAPassword)
     EXPECT_TRUE (command (box, 'x'));
     EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
     EXPECT_EQ (box.getText(), "left ");
-
     secret.setText ("hidden", false);
     secret.setHighlightedRegion ({ 0, 6 });
     command (secret, 'c');
     box.setHighlightedRegion ({ 2, 2 });
     command (box, 'c');
-    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
+    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right") << "no password and no empty selection";
 }
 
 //==============================================================================
