@@ -1,13 +1,11 @@
 #pragma once
 
-#include <dlfcn.h>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
 #include "engine/Brindle.h"
+#include "tests/LooksTestSupport.h"
 #include "tests/TestSupport.h"
 #include "widgets/VParamSlider.h"
 
@@ -61,23 +59,14 @@ inline juce::TextEditor& editorOf (juce::Component& box)
     throw std::logic_error ("no text editor");
 }
 
-// A top-level window, for keyboard focus. Without a window manager some atoms the
-// toolkit sets do not exist, and Xlib's default error handler would end the process.
+// A top-level window around the child, for keyboard focus.
 struct ShownWindow
 {
     explicit ShownWindow (juce::Component& child)
     {
-        using Handler = int (*) (void*, void*);
-        if (auto* x11 = ::dlopen ("libX11.so.6", RTLD_NOW | RTLD_NOLOAD))
-        {
-            if (auto* set = reinterpret_cast<Handler (*) (Handler)> (::dlsym (x11, "XSetErrorHandler")))
-                set ([] (void*, void*) { return 0; });
-            ::dlclose (x11);
-        }
         content.setSize (child.getWidth(), child.getHeight());
         content.addAndMakeVisible (child);
-        content.addToDesktop (0);
-        content.setVisible (true);
+        zolooks::addToDesktopForTest (content);
         zotest::pumpUntil ([this] { return content.isShowing(); });
     }
     ~ShownWindow() { content.removeFromDesktop(); content.removeAllChildren(); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <functional>
 #include <map>
 #include <string>
@@ -14,10 +15,8 @@ namespace zolooks
 inline juce::Image paintImage (int width, int height, const std::function<void (juce::Graphics&)>& painter)
 {
     juce::Image image (juce::Image::ARGB, width, height, true, juce::SoftwareImageType());
-    {
-        juce::Graphics g (image);
-        painter (g);
-    }
+    juce::Graphics g (image);
+    painter (g);
     return image;
 }
 
@@ -84,4 +83,25 @@ private:
     static constexpr const char* names[] { "LC_ALL", "LC_MESSAGES", "LANG", "LANGUAGE" };
     std::map<std::string, std::string> saved;
 };
+
+inline bool haveDisplay()
+{
+    return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty()
+        && juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
+}
+
+// Puts a component on the screen. Under a bare Xvfb some atoms the toolkit
+// sets do not exist, and Xlib's default error handler would end the process.
+inline void addToDesktopForTest (juce::Component& window)
+{
+    [[maybe_unused]] static const bool handlerSet = []
+    {
+        using Handler = int (*) (void*, void*);
+        auto* x11 = ::dlopen ("libX11.so.6", RTLD_NOW | RTLD_GLOBAL); // kept open with its handler
+        auto* set = x11 != nullptr ? reinterpret_cast<Handler (*) (Handler)> (::dlsym (x11, "XSetErrorHandler")) : nullptr;
+        return set != nullptr && (set ([] (void*, void*) { return 0; }), true);
+    }();
+    window.addToDesktop (0);
+    window.setVisible (true);
+}
 } // namespace zolooks

@@ -1,16 +1,16 @@
 #pragma once
 
-#include <dlfcn.h>
 #include <functional>
 
-#include <gtest/gtest.h>
-#include <juce_gui_basics/juce_gui_basics.h>
-
+#include "tests/LooksTestSupport.h"
 #include "tests/TestSupport.h"
 #include "widgets/VMLTextEditor.h"
 
 namespace zotext
 {
+using zolooks::addToDesktopForTest;
+using zolooks::haveDisplay;
+
 // "Track 鼓组 2": Latin, two Chinese characters, Latin.
 inline juce::String mixedName()
 {
@@ -48,9 +48,7 @@ inline bool command (VMLTextEditor& box, int key, int extraModifiers = 0)
 inline void pause (VMLTextEditor& box, ManualClock& clock, juce::uint32 ms)
 {
     clock.ms += ms;
-
-    if (ms >= (juce::uint32) VMLTextEditor::TextHolderComponent::timerIntervalMs
-        && box.getTextHolder().isTimerRunning())
+    if (ms >= (juce::uint32) VMLTextEditor::TextHolderComponent::timerIntervalMs && box.getTextHolder().isTimerRunning())
         box.getTextHolder().timerCallback();
 }
 
@@ -71,37 +69,7 @@ struct RecordingListener : public VMLTextEditor::Listener
     std::function<void()> onCall;
 };
 
-inline bool haveDisplay()
-{
-    return juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty()
-        && juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
-}
-
-// Puts a component on the screen. Under a bare Xvfb the toolkit's window
-// properties raise X errors whose default handler would end the process.
-inline void addToDesktopForTest (juce::Component& window)
-{
-    static const bool handlerInstalled = []
-    {
-        using Handler = int (*) (void*, void*);
-        using SetHandler = Handler (*) (Handler);
-
-        if (auto* x11 = dlopen ("libX11.so.6", RTLD_NOW | RTLD_GLOBAL))
-            if (auto* set = reinterpret_cast<SetHandler> (dlsym (x11, "XSetErrorHandler")))
-            {
-                set ([] (void*, void*) { return 0; });
-                return true;
-            }
-
-        return false;
-    }();
-
-    juce::ignoreUnused (handlerInstalled);
-    window.addToDesktop (0);
-    window.setVisible (true);
-}
-
-// A synthetic mouse event on the box, in the box's coordinates.
+// A left-button event on the box, in the box's coordinates.
 inline juce::MouseEvent mouseAt (VMLTextEditor& box, juce::Point<float> p, int clicks = 1,
                                  int modifiers = juce::ModifierKeys::leftButtonModifier)
 {
@@ -111,47 +79,23 @@ inline juce::MouseEvent mouseAt (VMLTextEditor& box, juce::Point<float> p, int c
                              &box, &box, now, p, now, clicks, false);
 }
 
-// The whole box drawn into an image of its size.
 inline juce::Image paintBox (VMLTextEditor& box)
 {
-    juce::Image image (juce::Image::ARGB, box.getWidth(), box.getHeight(), true, juce::SoftwareImageType());
-    juce::Graphics g (image);
-    box.paintEntireComponent (g, false);
-    return image;
+    return zolooks::paintImage (box.getWidth(), box.getHeight(), [&] (juce::Graphics& g) { box.paintEntireComponent (g, false); });
 }
 
 // Pixels of `image` in columns [x1, x2) that pass `test`.
 inline int countPixels (const juce::Image& image, std::function<bool (juce::Colour)> test, int x1 = 0, int x2 = 1 << 30)
 {
     int count = 0;
-
     for (int y = 0; y < image.getHeight(); ++y)
         for (int x = juce::jmax (0, x1); x < juce::jmin (image.getWidth(), x2); ++x)
             count += test (image.getPixelAt (x, y)) ? 1 : 0;
-
     return count;
 }
 
-// Whether two images are alike in columns [x1, x2).
-inline bool samePixels (const juce::Image& a, const juce::Image& b, int x1 = 0, int x2 = 1 << 30)
+inline bool samePixels (const juce::Image& a, const juce::Image& b)
 {
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = juce::jmax (0, x1); x < juce::jmin (a.getWidth(), x2); ++x)
-            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                return false;
-
-    return true;
-}
-
-inline void savePng (const juce::Image& image, const juce::String& fileName)
-{
-    const auto folder = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("text-render");
-    folder.createDirectory();
-    const auto file = folder.getChildFile (fileName);
-    file.deleteFile();
-
-    juce::FileOutputStream out (file);
-    juce::PNGImageFormat().writeImageToStream (image.rescaled (image.getWidth() * 4, image.getHeight() * 4,
-                                                               juce::Graphics::lowResamplingQuality), out);
+    return zolooks::sameImage (a, b);
 }
 } // namespace zotext

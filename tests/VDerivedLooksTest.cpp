@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "tests/LooksTestSupport.h"
 #include "widgets/VKnobLabelLookAndFeel.h"
@@ -48,9 +49,8 @@ TEST (VDerivedLooks, KnobLabelValueInTheLabelColourThenTheUnitInGrey)
     EXPECT_NEAR (value.first, x, 2);
     EXPECT_NEAR ((double) unit.last, (double) x + (double) width, 3.0);
 
-    // Only the first two tokens are drawn; a single one has no unit.
-    EXPECT_EQ (inkColumns (valueBox ("1 2 3", 60)).last - inkColumns (valueBox ("1 2 3", 60)).first,
-               inkColumns (valueBox ("1 2", 60)).last - inkColumns (valueBox ("1 2", 60)).first);
+    const auto inkWidth = [] (const char* text) { const auto span = inkColumns (valueBox (text, 60)); return span.last - span.first; };
+    EXPECT_EQ (inkWidth ("1 2 3"), inkWidth ("1 2")) << "only the first two tokens";
     EXPECT_TRUE (inkColumns (valueBox ("1", 60), isGrey).empty());
 
     // Disabled, all of it is half transparent.
@@ -98,11 +98,10 @@ TEST (VDerivedLooks, NumberBoxShowsTheValueWithTheIntervalsDecimalsAndNothingEls
         });
     };
 
-    EXPECT_TRUE (sameImage (box (0.01, 1.5), text ("1.50")));
-    EXPECT_FALSE (sameImage (box (0.01, 1.5), text ("1.5")));
-    EXPECT_TRUE (sameImage (box (0.1, 12.5), text ("12.5")));
-    EXPECT_TRUE (sameImage (box (10.0, 250.0), text ("250")));
-    EXPECT_TRUE (sameImage (box (0.0, 3.0), text ("3")));
+    // interval, value, then the text shown
+    const std::tuple<double, double, const char*> cases[] = { { 0.01, 1.5, "1.50" }, { 0.1, 12.5, "12.5" }, { 10.0, 250.0, "250" }, { 0.0, 3.0, "3" } };
+    for (auto [interval, value, shown] : cases)
+        EXPECT_TRUE (sameImage (box (interval, value), text (shown))) << shown;
 
     // The suffix ends one blank before the right edge; the value is centred in the room left of it.
     slider.setTextValueSuffix (" ms");
@@ -113,6 +112,9 @@ TEST (VDerivedLooks, NumberBoxShowsTheValueWithTheIntervalsDecimalsAndNothingEls
     EXPECT_LE (suffix.last, 80 - font.getStringWidth (" "));
     EXPECT_GE (suffix.last, 80 - font.getStringWidth (" ") - 3);
     EXPECT_NEAR ((double) (value.first + value.last + 1) * 0.5, (80.0 - (double) font.getStringWidth (" ms")) * 0.5, 2.0);
+
+    slider.setEnabled (false);
+    EXPECT_TRUE (inkColumns (box (1.0, 20.0), [] (juce::Colour c) { return isTeal (c) && c.getAlpha() > 129; }).empty()) << "dimmed";
 
     // No track nor thumb, and all the room to the text.
     EXPECT_TRUE (inkColumns (paintImage (80, 20, [&] (juce::Graphics& g)

@@ -29,49 +29,33 @@ public:
 #endif
 } // namespace
 
-TEST (VFontFallback, FindsAFontWithTheGlyph)
-{
-    const juce::Font latin (17.0f);
-    ASSERT_GT (VLookAndFeel::fontMB.getSize(), 0u) << "the bundle's CJK font must be beside the test program";
-
-    EXPECT_TRUE (VFontFallback::hasAllGlyphs (latin, "Track 2\n"));
-    EXPECT_FALSE (VFontFallback::hasAllGlyphs (latin, zotext::mixedName()));
-    EXPECT_TRUE (VFontFallback::hasAllGlyphs (VLookAndFeel::sharedInstance()->cjkFont, zotext::mixedName()));
-
-    EXPECT_EQ (VFontFallback::fontForCharacter (latin, 'a'), latin);
-    const auto forChinese = VFontFallback::fontForCharacter (latin, drum);
-    EXPECT_TRUE (VFontFallback::hasGlyph (forChinese, drum));
-    EXPECT_FLOAT_EQ (forChinese.getHeight(), 17.0f);
-}
-
-TEST (VFontFallback, LaysOutEachGlyphInItsOwnFontAndWidth)
+TEST (VFontFallback, EachGlyphIsLaidOutInAFontThatHasItAtItsOwnWidth)
 {
     const juce::Font latin (14.0f);
     const auto name = zotext::mixedName();
+    ASSERT_GT (VLookAndFeel::fontMB.getSize(), 0u) << "the bundle's CJK font must be beside the test program";
+    EXPECT_TRUE (VFontFallback::hasAllGlyphs (latin, "Track 2\n"));
+    EXPECT_FALSE (VFontFallback::hasAllGlyphs (latin, name));
+    EXPECT_EQ (VFontFallback::fontForCharacter (latin, 'a'), latin);
+    const auto forChinese = VFontFallback::fontForCharacter (latin, drum);
+    EXPECT_TRUE (VFontFallback::hasGlyph (forChinese, drum));
+    EXPECT_FLOAT_EQ (forChinese.getHeight(), 14.0f);
 
     juce::GlyphArrangement glyphs;
     VFontFallback::addLineOfText (glyphs, latin, name, 10.0f, 20.0f);
     ASSERT_EQ (glyphs.getNumGlyphs(), name.length());
-
     for (int i = 0; i < glyphs.getNumGlyphs(); ++i)
     {
         const auto& g = glyphs.getGlyph (i);
         EXPECT_EQ (g.getCharacter(), name[i]);
         EXPECT_FLOAT_EQ (g.getBaselineY(), 20.0f);
         EXPECT_NEAR (g.getLeft(), i == 0 ? 10.0f : glyphs.getGlyph (i - 1).getRight(), 0.001f) << i;
-
         // A glyph's top tells its font: the fallback font has another ascent.
-        const bool inLatinFont = std::abs (g.getTop() - (20.0f - latin.getAscent())) < 0.001f;
-        EXPECT_EQ (inLatinFont, name[i] < 0x2e80) << i;
+        EXPECT_EQ (std::abs (g.getTop() - (20.0f - latin.getAscent())) < 0.001f, name[i] < 0x2e80) << i;
     }
-
-    EXPECT_NEAR (glyphs.getGlyph (name.length() - 1).getRight() - 10.0f,
-                 VFontFallback::getStringWidth (latin, name), 0.001f);
-
-    // A Chinese glyph is as wide as its own font makes it, not the missing-glyph box.
+    EXPECT_NEAR (glyphs.getGlyph (name.length() - 1).getRight() - 10.0f, VFontFallback::getStringWidth (latin, name), 0.001f);
     EXPECT_NEAR (glyphs.getGlyph (6).getRight() - glyphs.getGlyph (6).getLeft(),
-                 VFontFallback::fontForCharacter (latin, drum).getStringWidthFloat (juce::String::charToString (drum)), 0.01f);
-    EXPECT_NEAR (VFontFallback::getStringWidth (latin, "Track 2"), latin.getStringWidthFloat ("Track 2"), 0.01f);
+                 forChinese.getStringWidthFloat (juce::String::charToString (drum)), 0.01f) << "not the missing-glyph box";
 }
 
 namespace
@@ -95,7 +79,6 @@ struct Ink
     explicit Ink (const juce::Image& image)
     {
         double sx = 0.0, sy = 0.0, sxy = 0.0, syy = 0.0;
-
         for (int y = 0; y < image.getHeight(); ++y)
             for (int x = 0; x < image.getWidth(); ++x)
             {
@@ -106,7 +89,6 @@ struct Ink
                 sxy += a * x * y;
                 syy += a * y * y;
             }
-
         const auto n = juce::jmax (amount, 1.0);
         slant = -(sxy / n - sx / n * sy / n) / juce::jmax (syy / n - sy / n * sy / n, 1.0);
     }
@@ -141,9 +123,7 @@ TEST (VFontFallback, AFallbackGlyphKeepsBoldAndItalic)
     }
 }
 
-// The installed families that may have a character are fontconfig's answer,
-// not every family opened in turn; what no font has is not looked for again.
-TEST (VFontFallback, ALookupOpensOnlyFamiliesThatHaveTheCharacter)
+TEST (VFontFallback, InstalledFamiliesServeWhatTheBundledFontLacks)
 {
     const juce::Font latin (15.0f);
 
@@ -159,16 +139,13 @@ TEST (VFontFallback, ALookupOpensOnlyFamiliesThatHaveTheCharacter)
 
     // No font has plane 15's private characters: each costs one look into the
     // run's font and one into cjkFont, the first time only.
-    const auto lookUpAll = []
+    const auto probesFor32 = []
     {
         const auto before = VFontFallback::getNumGlyphProbes();
-
         for (juce::juce_wchar c = 0xf0000; c < 0xf0020; ++c)
             EXPECT_EQ (VFontFallback::fontForCharacter (juce::Font (15.0f), c), juce::Font (15.0f)) << (int) c;
-
         return VFontFallback::getNumGlyphProbes() - before;
     };
-
-    EXPECT_LE (lookUpAll(), 2 * 32);
-    EXPECT_EQ (lookUpAll(), 0);
+    EXPECT_LE (probesFor32(), 2 * 32);
+    EXPECT_EQ (probesFor32(), 0);
 }

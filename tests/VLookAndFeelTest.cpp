@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <utility>
+#include <tuple>
 #include <vector>
 
 #include "tests/LooksTestSupport.h"
@@ -26,38 +26,17 @@ public:
 [[maybe_unused]] auto* const looksEnvironment = ::testing::AddGlobalTestEnvironment (new LooksEnvironment);
 
 VLookAndFeel& look() { return *VLookAndFeel::sharedInstance(); }
-} // namespace
 
-TEST (VLookAndFeel, ColourTable)
+const juce::Colour teal (25, 147, 169), field (35, 37, 39), box (39, 42, 44), darkRing (36, 13, 0);
+
+juce::Image paintComponent (juce::Component& c)
 {
-    using namespace juce;
-    const std::vector<std::pair<std::vector<int>, Colour>> table {
-        { { ComboBox::backgroundColourId, TextEditor::backgroundColourId, 0x1004100, ListBox::backgroundColourId,
-            ProgressBar::backgroundColourId }, { 35, 37, 39 } },
-        { { ComboBox::textColourId, TextEditor::textColourId, TextEditor::highlightColourId, ToggleButton::textColourId,
-            TooltipWindow::textColourId, AlertWindow::textColourId, ListBox::textColourId }, { 154, 156, 161 } },
-        { { ComboBox::outlineColourId, TextEditor::outlineColourId, TooltipWindow::outlineColourId }, { 41, 43, 47 } },
-        { { PopupMenu::backgroundColourId, TooltipWindow::backgroundColourId, AlertWindow::backgroundColourId }, { 45, 47, 51 } },
-        { { CaretComponent::caretColourId, PopupMenu::highlightedBackgroundColourId, ProgressBar::foregroundColourId }, { 25, 147, 169 } },
-        { { TextButton::textColourOnId, TextButton::textColourOffId, PopupMenu::highlightedTextColourId }, { 255, 255, 255 } },
-        { { ComboBox::buttonColourId }, { 30, 32, 35 } },
-        { { ComboBox::arrowColourId }, { 100, 104, 110 } },
-        { { Toolbar::backgroundColourId }, { 51, 54, 58 } },
-        { { Toolbar::buttonMouseOverBackgroundColourId }, { 30, 170, 50 } },
-        { { Toolbar::buttonMouseDownBackgroundColourId }, { 24, 136, 40 } },
-        { { Toolbar::separatorColourId }, { 186, 186, 186 } },
-        { { TextEditor::focusedOutlineColourId }, { 34, 66, 75 } },
-        { { TextEditor::highlightedTextColourId }, { 39, 42, 44 } },
-        { { PopupMenu::textColourId }, { 221, 221, 221 } },
-        { { PopupMenu::headerTextColourId }, { 13, 102, 116 } },
-    };
-
-    for (VLookAndFeel* lf : { &look(), (VLookAndFeel*) VKnobLabelLookAndFeel::sharedInstance(),
-                              (VLookAndFeel*) VNumberSliderLookAndFeel::sharedInstance() })
-        for (auto& [ids, colour] : table)
-            for (auto id : ids)
-                EXPECT_EQ (lf->findColour (id), colour) << std::hex << "colour id 0x" << id;
+    c.setLookAndFeel (&look());
+    const auto image = paintImage (c.getWidth(), c.getHeight(), [&] (juce::Graphics& g) { c.paintEntireComponent (g, false); });
+    c.setLookAndFeel (nullptr);
+    return image;
 }
+} // namespace
 
 TEST (VLookAndFeel, TextDropsCharactersFromTheEndUntilItFits)
 {
@@ -70,189 +49,197 @@ TEST (VLookAndFeel, TextDropsCharactersFromTheEndUntilItFits)
         });
     };
     const float area = (font.getStringWidthFloat ("ABC") + font.getStringWidthFloat ("ABCD")) * 0.5f;
-
     EXPECT_TRUE (sameImage (drawn ("ABCDEF", area), drawn ("ABC", 160.0f)));
-    EXPECT_FALSE (sameImage (drawn ("ABCDEF", area), drawn ("AB", 160.0f)));
-    EXPECT_TRUE (sameImage (drawn ("WW", 3.0f), drawn ("W", 160.0f)));  // never below one character
-    EXPECT_TRUE (inkColumns (drawn ("W", 3.0f)).empty());               // which is not shortened
+    EXPECT_TRUE (sameImage (drawn ("WW", 3.0f), drawn ("W", 160.0f))) << "never below one character";
+    EXPECT_TRUE (inkColumns (drawn ("W", 3.0f)).empty()) << "which is not shortened";
 }
 
-TEST (VLookAndFeel, LabelShrinksItsFontToFitAndADisabledOneFades)
+TEST (VLookAndFeel, ALabelShrinksItsFontToFitAndADisabledOneFades)
 {
     juce::Label label ("label", "Shrinking text");
     label.setFont (juce::Font (20.0f));
     label.setSize (80, 30);
     label.setColour (juce::Label::textColourId, juce::Colours::white);
-    label.setColour (juce::Label::backgroundColourId, juce::Colours::transparentBlack);
-    label.setColour (juce::Label::outlineColourId, juce::Colours::transparentBlack);
-    const auto paint = [&label] { return paintImage (label.getWidth(), label.getHeight(), [&] (juce::Graphics& g) { look().drawLabel (g, label); }); };
+    label.setColour (juce::Label::outlineColourId, juce::Colours::red);
 
+    // The first height down from 20 in steps of one at which the text fits.
     float expected = 20.0f;
     while (juce::Font (expected).getStringWidthFloat (label.getText()) > 80.0f)
         expected -= 1.0f;
-    ASSERT_LT (expected, 20.0f);
-    EXPECT_TRUE (sameImage (paint(), paintImage (80, 30, [&] (juce::Graphics& g)
+    const auto text = paintImage (80, 30, [&] (juce::Graphics& g)
     {
-        VLookAndFeel::drawText (g, label.getText(), juce::Colours::white, juce::Font (expected), { 0, 0, 80, 30 },
-                                label.getJustificationType());
-    })));
+        VLookAndFeel::drawText (g, label.getText(), juce::Colours::white, juce::Font (expected), { 0, 0, 80, 30 }, label.getJustificationType());
+    });
+    EXPECT_TRUE (sameImage (paintComponent (label).getClippedImage ({ 1, 1, 78, 28 }), text.getClippedImage ({ 1, 1, 78, 28 })));
+    EXPECT_EQ (paintComponent (label).getPixelAt (0, 10), juce::Colours::red);
 
-    // A text that never fits still ends the shrinking and draws.
-    label.setText (juce::String::repeatedString ("W", 300), juce::dontSendNotification);
-    label.setSize (10, 20);
-    EXPECT_FALSE (inkColumns (paint()).empty());
-
-    label.setText ("x", juce::dontSendNotification);
-    label.setSize (40, 20);
-    label.setColour (juce::Label::outlineColourId, juce::Colours::red);
-    EXPECT_EQ (paint().getPixelAt (0, 10), juce::Colours::red);
     label.setEnabled (false);
-    EXPECT_NEAR (paint().getPixelAt (0, 10).getAlpha(), 128, 2);
+    EXPECT_NEAR (paintComponent (label).getPixelAt (0, 10).getAlpha(), 128, 2);
+    label.setText (juce::String::repeatedString ("W", 300), juce::dontSendNotification);
+    EXPECT_FALSE (inkColumns (paintComponent (label)).empty()) << "a text that never fits still draws";
 }
 
-TEST (VLookAndFeel, ButtonContrastsOnHoverAndPressExceptWindowButtons)
+TEST (VLookAndFeel, AButtonContrastsOnHoverAndPressExceptAWindowButton)
 {
     juce::TextButton button ("plain");
     button.setSize (40, 20);
     const juce::Colour base (100, 100, 100);
     const auto fill = [&] (bool over, bool down)
     {
-        return paintImage (40, 20, [&] (juce::Graphics& g) { look().drawButtonBackground (g, button, base, over, down); })
-            .getPixelAt (20, 10);
+        return paintImage (40, 20, [&] (juce::Graphics& g) { look().drawButtonBackground (g, button, base, over, down); }).getPixelAt (20, 10);
     };
 
-    EXPECT_EQ (fill (false, false), base);
-    EXPECT_EQ (fill (true, false), base.contrasting (0.1f));
-    EXPECT_EQ (fill (true, true), base.contrasting (0.2f));
-    button.setToggleState (true, juce::dontSendNotification);
-    EXPECT_EQ (fill (false, true), base.contrasting (0.3f));
+    // toggled, over, down, then the contrast
+    const std::tuple<bool, bool, bool, float> cases[] = { { false, false, false, 0.0f }, { false, true, false, 0.1f },
+                                                          { false, true, true, 0.2f },   { true, true, false, 0.2f },
+                                                          { true, false, true, 0.3f } };
+    for (auto [on, over, down, amount] : cases)
+    {
+        button.setToggleState (on, juce::dontSendNotification);
+        EXPECT_EQ (fill (over, down), base.contrasting (amount)) << on << over << down;
+    }
     button.setName ("WindowButton");
     EXPECT_EQ (fill (true, true), base);
     button.setEnabled (false);
     EXPECT_NEAR (fill (false, false).getAlpha(), 128, 1);
 }
 
+// A 100 x 30 toggle button: its tick box is a 15.4 square at (4, 7.3), so the
+// disc (0.8 of it) has its centre at (11.7, 15) and a radius of 6.16; a tick
+// adds a dark ring to 2.77 and a teal dot to 2.46 from the centre.
+TEST (VLookAndFeel, AToggleButtonDrawsARoundTickBoxAndItsTextBesideIt)
+{
+    zolooks::ScopedLocale english ({ "LANG", "en_US.UTF-8" });
+    juce::ToggleButton toggle ("Link");
+    toggle.setSize (100, 30);
+    toggle.setColour (juce::ToggleButton::textColourId, juce::Colours::white);
+
+    // ticked, enabled, then the centre, a point 3.5 out and one just outside the disc
+    const std::tuple<bool, bool, juce::Colour, juce::Colour> cases[] = { { false, true, box, box }, { true, true, teal, box },
+                                                                         { true, false, teal, box.darker (0.2f) },
+                                                                         { false, false, box.darker (0.2f), box.darker (0.2f) } };
+    for (auto [ticked, enabled, centre, disc] : cases)
+    {
+        toggle.setToggleState (ticked, juce::dontSendNotification);
+        toggle.setEnabled (enabled);
+        const auto image = paintComponent (toggle);
+        EXPECT_EQ (rgbAt (image, 11, 14), centre) << ticked << enabled;
+        EXPECT_EQ (rgbAt (image, 11, 18), disc) << ticked << enabled;
+        EXPECT_EQ (image.getPixelAt (4, 14).getAlpha(), 0) << ticked << enabled;
+
+        const auto text = inkColumns (image, [&] (juce::Colour c) { return c.getAlpha() > 200 && c.getRed() > 100; });
+        EXPECT_GE (text.first, 23);
+        EXPECT_LE (text.first, 25);
+        int brightest = 0;
+        for (int x = 20; x < 100; ++x)
+            for (int y = 0; y < 30; ++y)
+                if (image.getPixelAt (x, y).getAlpha() == 255)
+                    brightest = juce::jmax (brightest, (int) image.getPixelAt (x, y).getRed());
+        EXPECT_NEAR (brightest, (enabled ? juce::Colours::white : juce::Colours::white.darker (0.4f)).getRed(), 2) << enabled;
+    }
+}
+
+TEST (VLookAndFeel, AProgressBarFillsItsShareInsideAOnePixelMargin)
+{
+    double progress = 0.0;
+    juce::ProgressBar bar (progress);
+    bar.setSize (102, 20);
+    bar.setLookAndFeel (&look());
+    // progress, then the last filled column
+    for (auto [value, lastFilled] : { std::pair { 0.5, 50 }, std::pair { 0.25, 25 }, std::pair { -1.0, 100 }, std::pair { 1.5, 100 } })
+    {
+        const auto image = paintImage (102, 20, [&] (juce::Graphics& g) { look().drawProgressBar (g, bar, 102, 20, value, {}); });
+        EXPECT_EQ (rgbAt (image, 0, 10), field) << value;
+        EXPECT_EQ (rgbAt (image, 1, 1), teal) << value;
+        EXPECT_EQ (rgbAt (image, lastFilled, 18), teal) << value;
+        EXPECT_EQ (rgbAt (image, lastFilled + 1, 10), field) << value;
+    }
+    bar.setLookAndFeel (nullptr);
+}
+
 TEST (VLookAndFeel, ChineseUsersGetTheCjkFontAtItsOwnHeight)
 {
     juce::TextButton button ("b");
-    juce::ComboBox box;
-    juce::MenuBarComponent bar;
-    const auto fonts = [&] { return std::vector<juce::Font> { look().getTextButtonFont (button, 30), look().getComboBoxFont (box), look().getPopupMenuFont() }; };
+    juce::ComboBox combo;
+    const auto fonts = [&] { return std::vector<juce::Font> { look().getTextButtonFont (button, 30), look().getComboBoxFont (combo), look().getPopupMenuFont() }; };
+    // language, typeface, then the heights of the three fonts
+    const std::tuple<const char*, juce::String, float, float> cases[] = { { "zh_CN.UTF-8", "Noto Sans CJK SC", 16.0f, 17.0f },
+                                                                          { "en_US.UTF-8", juce::Font().getTypefaceName(), 14.0f, 15.0f } };
+    for (auto [lang, typeface, height, menuHeight] : cases)
     {
-        zolooks::ScopedLocale locale ({ "LANG", "zh_CN.UTF-8" });
+        zolooks::ScopedLocale locale ({ "LANG", lang });
         for (auto& font : fonts())
-            EXPECT_EQ (font.getTypefaceName(), "Noto Sans CJK SC");
-        EXPECT_EQ (fonts()[0].getHeight(), 16.0f);
-        EXPECT_EQ (fonts()[1].getHeight(), 16.0f);
-        EXPECT_EQ (fonts()[2].getHeight(), 17.0f);
-        EXPECT_EQ (look().getMenuBarFont (bar, 0, "File").getHeight(), 16.0f);  // no translation loaded
+            EXPECT_EQ (font.getTypefaceName(), typeface) << lang;
+        EXPECT_EQ (fonts()[0].getHeight(), height) << lang;
+        EXPECT_EQ (fonts()[1].getHeight(), height) << lang;
+        EXPECT_EQ (fonts()[2].getHeight(), menuHeight) << lang;
     }
-    zolooks::ScopedLocale locale ({ "LANG", "en_US.UTF-8" });
-    for (auto& font : fonts())
-        EXPECT_EQ (font.getTypefaceName(), juce::Font().getTypefaceName());
-    EXPECT_EQ (fonts()[0].getHeight(), 14.0f);
-    EXPECT_EQ (fonts()[1].getHeight(), 14.0f);
-    EXPECT_EQ (fonts()[2].getHeight(), 15.0f);
 }
 
-TEST (VLookAndFeel, ComboBoxTextPlaceAndPaint)
+TEST (VLookAndFeel, AComboBoxPlacesItsTextAndDrawsItsArrow)
 {
     zolooks::ScopedLocale locale ({ "LANG", "en_US.UTF-8" });
-    juce::ComboBox box;
-    box.setLookAndFeel (&look());
-    juce::Label* text = nullptr;
-    for (auto* child : box.getChildren())
-        if (auto* label = dynamic_cast<juce::Label*> (child))
-            text = label;
+    juce::ComboBox combo;
+    combo.setLookAndFeel (&look());
+    auto* text = dynamic_cast<juce::Label*> (combo.getChildComponent (0));
     ASSERT_NE (text, nullptr);
-
-    box.setSize (180, 24);
+    combo.setSize (180, 24);
     EXPECT_EQ (text->getBounds(), juce::Rectangle<int> (10, 2, 152, 19));
-    EXPECT_FLOAT_EQ (text->getFont().getHeight(), 14.0f);
-    box.setSize (90, 30);
+    combo.setSize (90, 30);
     EXPECT_EQ (text->getBounds(), juce::Rectangle<int> (11, 8, 61, 15));
 
-    const auto paint = [&box] { return paintImage (90, 30, [&] (juce::Graphics& g) { look().drawComboBox (g, 90, 30, false, 0, 0, 0, 0, box); }); };
+    const auto paint = [&combo] { return paintImage (90, 30, [&] (juce::Graphics& g) { look().drawComboBox (g, 90, 30, false, 0, 0, 0, 0, combo); }); };
     const auto image = paint();
     EXPECT_EQ (rgbAt (image, 0, 10), juce::Colour (41, 43, 47));    // outline
-    EXPECT_EQ (rgbAt (image, 5, 10), juce::Colour (35, 37, 39));    // background
-    EXPECT_EQ (rgbAt (image, 77, 13), juce::Colour (100, 104, 110));  // inside the down arrow
-    EXPECT_EQ (rgbAt (image, 77, 20), juce::Colour (35, 37, 39));   // below its tip
-    box.setEnabled (false);
+    EXPECT_EQ (rgbAt (image, 5, 10), field);
+    EXPECT_EQ (rgbAt (image, 77, 13), juce::Colour (100, 104, 110)); // inside the down arrow
+    EXPECT_EQ (rgbAt (image, 77, 20), field);                        // below its tip
+    combo.setEnabled (false);
     EXPECT_EQ (rgbAt (paint(), 77, 13), juce::Colour (46, 49, 54));
-    box.setLookAndFeel (nullptr);
+    combo.setLookAndFeel (nullptr);
 }
 
-TEST (VLookAndFeel, PopupMenuItemSizes)
-{
-    zolooks::ScopedLocale english ({ "LANG", "en_US.UTF-8" });
-    const auto size = [] (const juce::String& text, bool separator, int standardHeight)
-    {
-        int w = 0, h = 0;
-        look().getIdealPopupMenuItemSizeWithOptions (text, separator, standardHeight, w, h, juce::PopupMenu::Options());
-        return juce::Point<int> (w, h);
-    };
-
-    EXPECT_EQ (size ("Same", false, 0), juce::Point<int> (180, 21));
-    EXPECT_EQ (size ({}, true, 0), juce::Point<int> (180, 1));
-    const juce::String longText ("A rather long popup menu entry");
-    const juce::Font at20 (20.0f / 1.4f);
-    EXPECT_EQ (size (longText, false, 20), juce::Point<int> (at20.getStringWidth (longText) + 40 + at20.getStringWidth ("ctrl + F10"), 20));
-
-    zolooks::ScopedLocale chinese ({ "LANG", "zh_CN.UTF-8" });
-    EXPECT_EQ (size ("Same", false, 0).y, 24);
-}
-
-TEST (VLookAndFeel, PopupMenuPainting)
+TEST (VLookAndFeel, PopupMenuItems)
 {
     zolooks::ScopedLocale locale ({ "LANG", "en_US.UTF-8" });
-    const auto paint = [] (const juce::PopupMenu::Item& item, bool highlighted, int height = 24)
+    const auto size = [] (const juce::String& text, bool separator)
     {
-        return paintImage (200, height, [&] (juce::Graphics& g)
-        {
-            look().drawPopupMenuItemWithOptions (g, { 0, 0, 200, height }, highlighted, item, juce::PopupMenu::Options());
-        });
+        int w = 0, h = 0;
+        look().getIdealPopupMenuItemSizeWithOptions (text, separator, 0, w, h, juce::PopupMenu::Options());
+        return juce::Point<int> (w, h);
     };
-    const auto item = [] (const juce::String& text)
+    EXPECT_EQ (size ("Same", false), juce::Point<int> (180, 21));
+    EXPECT_EQ (size ({}, true), juce::Point<int> (180, 1));
+
+    const auto paint = [] (const juce::String& text, bool highlighted, bool ticked = false, bool enabled = true)
     {
-        juce::PopupMenu::Item result (text);
-        result.itemID = 1;
-        return result;
+        juce::PopupMenu::Item item (text);
+        item.itemID = 1;
+        item.isTicked = ticked;
+        item.isEnabled = enabled;
+        return paintImage (200, 24, [&] (juce::Graphics& g) { look().drawPopupMenuItemWithOptions (g, { 0, 0, 200, 24 }, highlighted, item, {}); });
     };
+    const auto highlighted = paint ("Half (0.5x)", true);
+    EXPECT_EQ (highlighted.getPixelAt (0, 0).getAlpha(), 0) << "inside a one-pixel border";
+    EXPECT_EQ (highlighted.getPixelAt (1, 1), teal);
+    EXPECT_EQ (highlighted.getPixelAt (198, 22), teal);
 
-    juce::PopupMenu::Item separator;
-    separator.isSeparator = true;
-    const auto line = paint (separator, false, 9);
-    EXPECT_EQ (line.getPixelAt (0, 4), juce::Colour (221, 221, 221).darker (0.4f));
-    EXPECT_EQ (line.getPixelAt (100, 2).getAlpha(), 0);
+    // The tick sits in the 17-pixel icon column after the border, the text after
+    // it, and as wide a margin stays free on the right.
+    EXPECT_FALSE (inkColumns (paint ("Beat", false, true).getClippedImage ({ 1, 0, 17, 24 })).empty());
+    EXPECT_TRUE (inkColumns (paint ("Beat", false).getClippedImage ({ 1, 0, 17, 24 })).empty());
+    EXPECT_GE (inkColumns (paint ("Beat", false)).first, 18);
+    EXPECT_LE (inkColumns (paint (juce::String::repeatedString ("Long ", 20), false)).last, 199 - 17);
 
-    // The highlight fills the item inside a one-pixel border.
-    const auto highlighted = paint (item ("Half (0.5x)"), true);
-    EXPECT_EQ (highlighted.getPixelAt (0, 0).getAlpha(), 0);
-    EXPECT_EQ (highlighted.getPixelAt (1, 1), juce::Colour (25, 147, 169));
-    EXPECT_EQ (highlighted.getPixelAt (198, 22), juce::Colour (25, 147, 169));
-
-    // The tick sits in the 17-pixel icon column after the border, the text after it,
-    // and as wide a margin stays free on the right.
-    auto ticked = item ("Beat");
-    ticked.isTicked = true;
-    EXPECT_FALSE (inkColumns (paint (ticked, false).getClippedImage ({ 1, 0, 17, 24 })).empty());
-    EXPECT_TRUE (inkColumns (paint (item ("Beat"), false).getClippedImage ({ 1, 0, 17, 24 })).empty());
-    EXPECT_GE (inkColumns (paint (item ("Beat"), false)).first, 18);
-    EXPECT_LE (inkColumns (paint (item (juce::String::repeatedString ("Long ", 20)), false)).last, 199 - 17);
-
-    auto disabled = item ("Reverse (-x)");
-    disabled.isEnabled = false;
-    const auto faint = inkColumns (paint (disabled, false), [] (juce::Colour c) { return c.getAlpha() > 77; });
-    EXPECT_TRUE (faint.empty());
-    EXPECT_FALSE (inkColumns (paint (disabled, false)).empty());
+    const auto disabled = paint ("Reverse (-x)", false, false, false);
+    EXPECT_TRUE (inkColumns (disabled, [] (juce::Colour c) { return c.getAlpha() > 77; }).empty());
+    EXPECT_FALSE (inkColumns (disabled).empty());
 }
 
 TEST (VLookAndFeel, WindowButtonsLineUpInTheTitleBar)
 {
     juce::DocumentWindow window ("w", juce::Colours::black, 0, false);
     juce::TextButton minimise, maximise, close;
-
     look().positionDocumentWindowButtons (window, 0, 0, 300, 30, &minimise, &maximise, &close, false);
     EXPECT_EQ (close.getBounds(), juce::Rectangle<int> (274, 3, 21, 23));
     EXPECT_EQ (minimise.getBounds(), juce::Rectangle<int> (232, 3, 21, 23));
@@ -266,8 +253,7 @@ TEST (VLookAndFeel, IconButtonsNeedTheNormalAndHoverImages)
     // Only the files go afterwards: another test process may be writing into the folder.
     const auto folder = juce::File (look().resourcesFolder).getChildFile ("icons");
     folder.createDirectory();
-    juce::StringArray names { "zotest_half_normal.svg", "zotest_two_normal.svg", "zotest_two_hover.svg",
-                              "close_normal.svg", "close_hover.svg" };
+    juce::StringArray names { "zotest_half_normal.svg", "zotest_two_normal.svg", "zotest_two_hover.svg", "close_normal.svg", "close_hover.svg" };
     for (auto& name : names)
         folder.getChildFile (name).replaceWithText ("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
                                                     "<rect width=\"10\" height=\"10\" fill=\"#9a9ca1\"/></svg>");
@@ -276,8 +262,7 @@ TEST (VLookAndFeel, IconButtonsNeedTheNormalAndHoverImages)
     EXPECT_EQ (VLookAndFeel::loadAndCreateButtonFromFile ("zotest_half"), nullptr);
     std::unique_ptr<juce::DrawableButton> button (VLookAndFeel::loadAndCreateButtonFromFile ("zotest_two"));
     ASSERT_NE (button, nullptr);
-    EXPECT_NE (button->getOverImage(), nullptr);
-    EXPECT_EQ (button->getDownImage(), button->getOverImage());  // no pressed image of its own
+    EXPECT_EQ (button->getDownImage(), button->getOverImage()) << "no pressed image of its own";
 
     std::unique_ptr<juce::Button> closeButton (look().createDocumentWindowButton (juce::DocumentWindow::closeButton));
     ASSERT_NE (closeButton, nullptr);

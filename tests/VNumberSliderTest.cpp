@@ -85,10 +85,9 @@ TEST (VNumberSliderEditing, TypingAValue)
     EXPECT_DOUBLE_EQ (b.box.getValue(), 7.5) << "Escape keeps the value, also after the focus loss";
 }
 
-// A listener may delete the box when a drag starts or ends. A drag can end
-// while the typed value is taken: the window loses the focus (the user
-// switches windows) while the pointer drags on the box's rim, beside its open
-// text editor. The sanitizer builds catch any touch of the box afterwards.
+// A listener may delete the box when a drag starts or ends, also when the drag
+// ends because the window loses the focus while the pointer drags on the box's
+// rim beside its open text editor. The sanitizer builds catch any later touch.
 TEST (VNumberSliderEditing, AListenerMayDeleteTheBoxWhenADragStartsOrEnds)
 {
     ASSERT_TRUE (juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}).isNotEmpty()) << "run under xvfb-run -a";
@@ -98,7 +97,6 @@ TEST (VNumberSliderEditing, AListenerMayDeleteTheBoxWhenADragStartsOrEnds)
         void sliderValueChanged (juce::Slider*) override {}
         void sliderDragStarted (juce::Slider*) override { ++started; if (deleteOnStart) box.reset(); }
         void sliderDragEnded (juce::Slider*) override { if (deleteOnEnd) box.reset(); }
-
         int started = 0;
         bool deleteOnStart = false, deleteOnEnd = false;
         std::unique_ptr<VNumberSlider> box;

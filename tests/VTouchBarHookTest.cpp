@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/TextBoxTestSupport.h"
+#include "tests/LooksTestSupport.h"
 #include "widgets/VTouchBarHook.h"
 #include "widgets/VTouchBarItemSource.h"
 
@@ -16,13 +16,7 @@ struct FakeClassRuntime : VClassRuntime
         const auto found = sharedInstances.find (name);
         return found != sharedInstances.end() ? &found->second : nullptr;
     }
-
-    void* sharedInstanceOf (void* itemClass) override
-    {
-        if (itemClass == nullptr)
-            ADD_FAILURE() << "asked for the shared instance of no class";
-        return itemClass;
-    }
+    void* sharedInstanceOf (void* itemClass) override { return itemClass; }
 
     std::map<juce::String, int> sharedInstances { { "VFakeTouchBarItem", 1 }, { "Volume", 2 } };
 };
@@ -33,78 +27,41 @@ struct Naming : ComponentType, VTouchBarItemSource
     template <typename... Args>
     explicit Naming (juce::StringArray itemsToName, Args&&... args)
         : ComponentType (std::forward<Args> (args)...), items (std::move (itemsToName)) {}
-
     juce::StringArray touchBarItemIdentifiers() const override { return items; }
-
     juce::StringArray items;
-};
-
-struct VTouchBarHookTest : ::testing::Test
-{
-    void SetUp() override
-    {
-        if (! zotext::haveDisplay())
-            GTEST_SKIP() << "windows need a display (run under xvfb-run)";
-    }
-
-    FakeClassRuntime runtime;
 };
 } // namespace
 
-TEST_F (VTouchBarHookTest, NoBarUnlessATopLevelWindowNamesItems)
+TEST (VTouchBarHook, OnlyATopLevelWindowThatNamesItemsGetsABarOfThem)
 {
+    ASSERT_TRUE (zolooks::haveDisplay()) << "windows need a display (run under xvfb-run)";
+    Naming<juce::TopLevelWindow> window ({ "VFakeTouchBarItem" }, "naming", false);
     Naming<juce::Component> panel ({ "VFakeTouchBarItem" });
     Naming<juce::TopLevelWindow> silentWindow ({}, "silent", false);
     juce::DocumentWindow plainWindow ("plain", juce::Colours::black, 0, false);
-    for (auto* window : std::initializer_list<juce::Component*> { &panel, &silentWindow, &plainWindow })
-        zotext::addToDesktopForTest (*window);
-
+    for (auto* c : std::initializer_list<juce::Component*> { &window, &panel, &silentWindow, &plainWindow })
+        zolooks::addToDesktopForTest (*c);
     juce::TooltipWindow tooltip (nullptr, 0);
     tooltip.displayTip ({ 40, 40 }, "Volume");
-    juce::PopupMenu menu;
-    menu.addItem (1, "Same (=x)");
-    menu.showMenuAsync ({});
-    auto* menuPeer = juce::ComponentPeer::getPeer (juce::ComponentPeer::getNumPeers() - 1); // the newest
-    ASSERT_NE (tooltip.getPeer(), nullptr);
-    ASSERT_NE (menuPeer, tooltip.getPeer());
-
-    const std::pair<const char*, juce::ComponentPeer*> owners[] {
-        { "no owner", nullptr },
-        { "tooltip", tooltip.getPeer() },
-        { "popup menu", menuPeer },
-        { "component that names an item but is no window", panel.getPeer() },
-        { "window that names nothing", silentWindow.getPeer() },
-        { "window that cannot name items", plainWindow.getPeer() },
-    };
-    for (const auto& [what, owner] : owners)
-        EXPECT_FALSE (VTouchBarHook::makeTouchBar (owner).has_value()) << what;
-
-    juce::PopupMenu::dismissAllActiveMenus();
-}
-
-TEST_F (VTouchBarHookTest, AWindowNamingAnItemDelegatesABarOfThatItem)
-{
-    Naming<juce::TopLevelWindow> window ({ "VFakeTouchBarItem" }, "naming", false);
-    zotext::addToDesktopForTest (window);
 
     const auto bar = VTouchBarHook::makeTouchBar (window.getPeer());
     ASSERT_TRUE (bar.has_value());
     EXPECT_EQ (bar->delegate, &window);
     ASSERT_EQ (bar->defaultItemIdentifiers.size(), 1);
-    EXPECT_EQ (VTouchBarHook (runtime).makeItemForIdentifier (window.getPeer(), bar->defaultItemIdentifiers[0]),
-               &runtime.sharedInstances["VFakeTouchBarItem"]);
+
+    for (auto* owner : { (juce::ComponentPeer*) nullptr, tooltip.getPeer(), panel.getPeer(), silentWindow.getPeer(), plainWindow.getPeer() })
+        EXPECT_FALSE (VTouchBarHook::makeTouchBar (owner).has_value());
 }
 
-TEST_F (VTouchBarHookTest, NoItemWithoutOwnerTouchBarItemEndingOrClass)
+TEST (VTouchBarHook, AnItemIsTheSharedInstanceOfTheClassItsIdentifierNames)
 {
+    ASSERT_TRUE (zolooks::haveDisplay()) << "windows need a display (run under xvfb-run)";
+    FakeClassRuntime runtime;
     juce::Component window;
-    zotext::addToDesktopForTest (window);
-
-    const std::pair<juce::ComponentPeer*, const char*> requests[] {
-        { nullptr, "VFakeTouchBarItem" },
-        { window.getPeer(), "Volume" }, // a class, but not an item's
-        { window.getPeer(), "VMissingTouchBarItem" },
-    };
-    for (const auto& [owner, identifier] : requests)
-        EXPECT_EQ (VTouchBarHook (runtime).makeItemForIdentifier (owner, identifier), nullptr) << identifier;
+    zolooks::addToDesktopForTest (window);
+    const VTouchBarHook hook (runtime);
+    EXPECT_EQ (hook.makeItemForIdentifier (window.getPeer(), "VFakeTouchBarItem"), &runtime.sharedInstances["VFakeTouchBarItem"]);
+    EXPECT_EQ (hook.makeItemForIdentifier (nullptr, "VFakeTouchBarItem"), nullptr);
+    EXPECT_EQ (hook.makeItemForIdentifier (window.getPeer(), "Volume"), nullptr) << "a class, but not an item's";
+    EXPECT_EQ (hook.makeItemForIdentifier (window.getPeer(), "VMissingTouchBarItem"), nullptr);
 }
