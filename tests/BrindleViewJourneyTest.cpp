@@ -33,36 +33,22 @@ float playBlock (Brindle& b)
     return buffer.getRMSLevel (1, 220, 221) / buffer.getRMSLevel (0, 220, 221);
 }
 
-struct Session
+// Three tracks with their windows open, as a host shows them.
+void openWindows (std::vector<std::unique_ptr<Track>>& tracks)
 {
-    Session()
-    {
-        for (int i = 0; i < 3; ++i)
-            tracks.push_back (std::make_unique<Track>());
-        zotest::pumpMessages (10);
-    }
-
-    void openWindows()
-    {
-        const juce::Point<int> places[] = { { 0, 0 }, { 580, 0 }, { 290, 470 } };
-        for (size_t i = 0; i < tracks.size(); ++i)
-            tracks[i]->openWindow (places[i]);
-    }
-
-    BrindleView& window (size_t i) { return *tracks[i]->window; }
-    Brindle& processor (size_t i) { return *tracks[i]->processor; }
-
-    std::vector<std::unique_ptr<Track>> tracks;
-};
+    const juce::Point<int> places[] = { { 0, 0 }, { 580, 0 }, { 290, 470 } };
+    for (size_t i = 0; i < tracks.size(); ++i)
+        tracks[i]->openWindow (places[i]);
+}
 
 const juce::String drums (juce::CharPointer_UTF8 ("\xe9\xbc\x93\xe7\xbb\x84 Kit"));
 } // namespace
 
 TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
 {
-    Session session;
-    session.openWindows();
-    auto& first = session.window (0);
+    auto session = makeTracks (3);
+    openWindows (session);
+    auto& first = *session[0]->window;
 
     // Name the tracks in the first window.
     const juce::String names[] = { "Lead", drums, "Bass" };
@@ -84,8 +70,8 @@ TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
     PlayingHead head;
     for (size_t i = 0; i < 3; ++i)
     {
-        session.processor (i).setPlayHead (&head);
-        playBlock (session.processor (i));
+        session[i]->processor->setPlayHead (&head);
+        playBlock (*session[i]->processor);
     }
 
     User::click (*componentAt<VNumberSlider> (first, { 215, 432 }));
@@ -97,13 +83,13 @@ TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
 
     const auto label = expectedLabel ("-x, delay 2 beats", panColour, 553, 149);
     for (size_t i = 0; i < 3; ++i)
-        EXPECT_TRUE (sameArea (snapshot (session.window (i)), label, { 553, 149, 120, 20 })) << "window " << i;
-    EXPECT_FALSE (componentAt<VParamSlider> (session.window (2), { 176, 90 })->isEnabled());
+        EXPECT_TRUE (sameArea (snapshot (*session[i]->window), label, { 553, 149, 120, 20 })) << "window " << i;
+    EXPECT_FALSE (componentAt<VParamSlider> (*session[2]->window, { 176, 90 })->isEnabled());
 
     // The host automates Lead's pan while the session plays: Bass follows,
     // mirrored, 100 ticks (two beats at 120 bpm) later.
-    auto& leader = session.processor (0);
-    auto& follower = session.processor (2);
+    auto& leader = *session[0]->processor;
+    auto& follower = *session[2]->processor;
     leader.getParameters()[1]->setValue (0.75f); // pan +0.5
     std::vector<float> balance;
     for (int tick = 0; tick < 102; ++tick)
@@ -114,7 +100,7 @@ TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
     EXPECT_NEAR (balance[99], 1.0f, 1e-3f) << "still centred after 100 ticks";
     EXPECT_NEAR (balance[101], 0.5f / 1.09018f, 1e-3f) << "then panned left by the pan law";
     zotest::pumpMessages (50);
-    EXPECT_NEAR (componentAt<VParamSlider> (session.window (2), { 176, 90 })->getValue(), -0.5, 0.01);
+    EXPECT_NEAR (componentAt<VParamSlider> (*session[2]->window, { 176, 90 })->getValue(), -0.5, 0.01);
 
     // Another rule: the button pulses "Update Link"; pressing it replaces the link.
     auto& addButton = *componentAt<juce::TextButton> (first, { 80, 514 });
@@ -126,39 +112,39 @@ TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
     // The project is saved, closed and opened again.
     std::vector<juce::MemoryBlock> states (3);
     for (size_t i = 0; i < 3; ++i)
-        session.processor (i).getStateInformation (states[i]);
-    session.tracks.clear();
+        session[i]->processor->getStateInformation (states[i]);
+    session.clear();
     zotest::pumpMessages (20);
 
-    Session reopened;
+    auto reopened = makeTracks (3);
     for (size_t i = 0; i < 3; ++i)
-        reopened.processor (i).setStateInformation (states[i].getData(), (int) states[i].getSize());
+        reopened[i]->processor->setStateInformation (states[i].getData(), (int) states[i].getSize());
     zotest::pumpMessages (20);
-    reopened.openWindows();
+    openWindows (reopened);
     screenshot ("journey-reopened");
 
     const auto halfLabel = expectedLabel ("0.5x, delay 2 beats", panColour, 553, 149);
     for (size_t i = 0; i < 3; ++i)
     {
-        EXPECT_TRUE (sameArea (snapshot (reopened.window (i)), halfLabel, { 553, 149, 120, 20 })) << "window " << i;
-        EXPECT_EQ (componentAt<VMLTextEditor> (reopened.window (i), { 350, 115 })->getText(), drums);
+        EXPECT_TRUE (sameArea (snapshot (*reopened[i]->window), halfLabel, { 553, 149, 120, 20 })) << "window " << i;
+        EXPECT_EQ (componentAt<VMLTextEditor> (*reopened[i]->window, { 350, 115 })->getText(), drums);
     }
 
     // A double click on the curve removes the link everywhere.
-    User::doubleClick (reopened.window (1), { 430, 111 });
+    User::doubleClick (*reopened[1]->window, { 430, 111 });
     zotest::pumpMessages (50);
     EXPECT_EQ (table().linkInfos[2][1].masterIndexInVector, -1);
-    EXPECT_TRUE (componentAt<VParamSlider> (reopened.window (2), { 176, 90 })->isEnabled());
+    EXPECT_TRUE (componentAt<VParamSlider> (*reopened[2]->window, { 176, 90 })->isEnabled());
     const auto nothing = expectedLabel ({}, panColour, 553, 149);
     for (size_t i = 0; i < 3; ++i)
-        EXPECT_TRUE (sameArea (snapshot (reopened.window (i)), nothing, { 553, 149, 120, 20 })) << "window " << i;
+        EXPECT_TRUE (sameArea (snapshot (*reopened[i]->window), nothing, { 553, 149, 120, 20 })) << "window " << i;
 }
 
 TEST (BrindleViewJourney, WindowsOpenCloseAndTurnKnobsWhileEveryInstanceProcesses)
 {
     // Hosts keep calling processBlock while the transport is stopped, so the
     // windows' direct ticks meet the instances' own ticks on their audio threads.
-    Session session;
+    auto session = makeTracks (3);
     table().addMaster (1, 0, 1, "Reverse (-x)", 1.0f, 0, 7, 0.0f, 0);
     table().addMaster (2, 1, 1, "Half (0.5x)", 1.0f, 0, 0, 0.0f, 0);
     table().addMaster (2, 0, 0, "Same (=x)", 1.0f, 0, 3, 1.0f, 0);
@@ -171,14 +157,14 @@ TEST (BrindleViewJourney, WindowsOpenCloseAndTurnKnobsWhileEveryInstanceProcesse
         audio.emplace_back ([&, i]
         {
             while (running.load())
-                playBlock (session.processor (i));
+                playBlock (*session[i]->processor);
         });
     }
 
-    session.openWindows();
+    openWindows (session);
     for (int round = 0; round < 6; ++round)
     {
-        auto& window = session.window ((size_t) round % 3);
+        auto& window = *session[(size_t) round % 3]->window;
         User::drag (window, { 176, 85 }, { -10 * (round + 1) });  // the pan knob
         User::drag (window, { 76, 85 }, { 5 * round - 10 });      // the volume knob
         User::drag (window, { 215, 432 }, { -20 });               // the delay box
@@ -186,8 +172,8 @@ TEST (BrindleViewJourney, WindowsOpenCloseAndTurnKnobsWhileEveryInstanceProcesse
 
         if (round % 2 == 1)
         {
-            session.tracks[(size_t) round % 3]->closeWindow();
-            session.tracks[(size_t) round % 3]->openWindow();
+            session[(size_t) round % 3]->closeWindow();
+            session[(size_t) round % 3]->openWindow();
         }
     }
 
@@ -198,10 +184,10 @@ TEST (BrindleViewJourney, WindowsOpenCloseAndTurnKnobsWhileEveryInstanceProcesse
     // Once the rings have run through, each follower holds its rule of its leader.
     for (int tick = 0; tick < 10; ++tick)
         for (size_t i = 0; i < 3; ++i)
-            session.processor (i).updateControlParams();
-    const float leaderPan = session.processor (0).pan.load();
+            session[i]->processor->updateControlParams();
+    const float leaderPan = session[0]->processor->pan.load();
     EXPECT_NE (leaderPan, 0.0f) << "the knob turns reached the leader";
-    EXPECT_FLOAT_EQ (session.processor (1).pan.load(), -leaderPan);
-    EXPECT_FLOAT_EQ (session.processor (2).pan.load(), -0.5f * leaderPan);
-    EXPECT_FLOAT_EQ (session.processor (2).gain.load(), session.processor (0).gain.load());
+    EXPECT_FLOAT_EQ (session[1]->processor->pan.load(), -leaderPan);
+    EXPECT_FLOAT_EQ (session[2]->processor->pan.load(), -0.5f * leaderPan);
+    EXPECT_FLOAT_EQ (session[2]->processor->gain.load(), session[0]->processor->gain.load());
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <dlfcn.h>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -12,20 +11,6 @@
 // Windows on screen under Xvfb, and a user's hand on them.
 namespace zotest
 {
-//==============================================================================
-// Without a window manager some atoms the toolkit sets do not exist, and
-// Xlib's default error handler would end the process.
-inline void tolerateMissingWindowManager()
-{
-    using Handler = int (*) (void*, void*);
-    if (auto* x11 = ::dlopen ("libX11.so.6", RTLD_NOW | RTLD_NOLOAD))
-    {
-        if (auto* set = reinterpret_cast<Handler (*) (Handler)> (::dlsym (x11, "XSetErrorHandler")))
-            set ([] (void*, void*) { return 0; });
-        ::dlclose (x11);
-    }
-}
-
 // Puts a component on screen as a top-level window with the keyboard focus.
 void showOnScreen (juce::Component& window, juce::Point<int> at = { 20, 20 });
 
@@ -260,25 +245,30 @@ inline void screenshot (const juce::String& name)
         import.waitForProcessToFinish (20000);
 }
 
-// The alert windows on screen now, as "title. message".
-inline juce::StringArray alertsShowing()
+// The alert windows on screen now, and their texts as "title. message".
+inline std::vector<juce::AlertWindow*> alerts()
 {
-    juce::StringArray texts;
+    std::vector<juce::AlertWindow*> found;
     auto& desktop = juce::Desktop::getInstance();
     for (int i = 0; i < desktop.getNumComponents(); ++i)
         if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)))
-            texts.add (alert->getDescription());
+            found.push_back (alert);
+    return found;
+}
+
+inline juce::StringArray alertsShowing()
+{
+    juce::StringArray texts;
+    for (auto* alert : alerts())
+        texts.add (alert->getDescription());
     return texts;
 }
 
 inline void dismissAlerts()
 {
-    auto& desktop = juce::Desktop::getInstance();
-    for (int i = desktop.getNumComponents(); --i >= 0;)
-        if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)))
-            alert->exitModalState (0);
-    pumpUntil ([] { return alertsShowing().isEmpty()
-                                   && juce::ModalComponentManager::getInstance()->getNumModalComponents() == 0; });
+    for (auto* alert : alerts())
+        alert->exitModalState (0);
+    pumpUntil ([] { return alerts().empty() && juce::ModalComponentManager::getInstance()->getNumModalComponents() == 0; });
 }
 
 inline void showOnScreen (juce::Component& window, juce::Point<int> at)
