@@ -81,6 +81,8 @@ TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
     zotest::pumpMessages (50);
     screenshot ("journey-linked");
 
+    // The other windows draw the new curve on screen by themselves.
+    EXPECT_TRUE (showsOnScreen (*session[1]->window, { 388, 61 }, panColour));
     const auto label = expectedLabel ("-x, delay 2 beats", panColour, 553, 149);
     for (size_t i = 0; i < 3; ++i)
         EXPECT_TRUE (sameArea (snapshot (*session[i]->window), label, { 553, 149, 120, 20 })) << "window " << i;

@@ -218,21 +218,24 @@ TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
 
 TEST (BrindleViewLinkForm, OnlyTheUsersOwnTurnOfAKnobTellsTheHost)
 {
-    auto tracks = makeTracks (2);
-    table().addMaster (1, 0, 1, "Reverse (-x)", 1.0f, 0, 0, 0.0f, 0);
+    // Row 2 follows row 0's pan reversed, and row 1 follows row 2 at half.
+    auto tracks = makeTracks (3);
+    table().addMaster (2, 0, 1, "Reverse (-x)", 1.0f, 0, 0, 0.0f, 0);
+    table().addMaster (1, 2, 1, "Half (0.5x)", 1.0f, 0, 0, 0.0f, 0);
     auto& leaderWindow = tracks[0]->openWindow ({ 0, 0 });
-    auto& followerWindow = tracks[1]->openWindow ({ 580, 470 });
-    auto& leaderPan = *tracks[0]->processor->getParameters()[1];
-    auto& followerPan = *tracks[1]->processor->getParameters()[1];
+    auto& followerWindow = tracks[2]->openWindow ({ 580, 470 });
+    auto& leaderPan = *tracks[0]->processor->getKtParameter (1);
+    auto& followerPan = *tracks[2]->processor->getKtParameter (1);
     HostNotifications leaderHost (leaderPan), followerHost (followerPan);
 
     // The user turns the leader's pan knob up while the transport is stopped:
-    // the follower moves at once, mirrored, without a word to its host.
+    // the chain moves at once, without a word to the followers' hosts.
     User::drag (leaderWindow, { 176, 85 }, { -20, -40 });
     zotest::pumpMessages (50);
     EXPECT_GT (leaderHost.count, 0);
     EXPECT_GT (leaderPan.getValue(), 0.5f);
-    EXPECT_FLOAT_EQ (tracks[1]->processor->pan.load(), -tracks[0]->processor->getKtParameter (1)->value.load());
+    EXPECT_FLOAT_EQ (tracks[2]->processor->pan.load(), -leaderPan.value.load());
+    EXPECT_FLOAT_EQ (tracks[1]->processor->pan.load(), 0.5f * -leaderPan.value.load());
     EXPECT_EQ (followerHost.count, 0);
     EXPECT_FALSE (componentAt<VParamSlider> (followerWindow, { 176, 90 })->isEnabled());
 

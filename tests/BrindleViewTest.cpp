@@ -241,13 +241,13 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
         EXPECT_EQ (componentAt<VMLTextEditor> (b, row2)->getText(), "Track 3");
     }
 
-    // Escape commits like Return; leaving the box does not.
-    retype (b, row2, "Keys", juce::KeyPress::escapeKey);
-    EXPECT_EQ (table().getTrackName (2), "Keys");
+    // Escape commits like Return, the text as typed; leaving the box commits nothing.
+    retype (b, row2, "Keys ", juce::KeyPress::escapeKey);
+    EXPECT_EQ (table().getTrackName (2), "Keys ");
     retype (b, row2, "Pads", 0);
     User::click (b, { 600, 300 });
     zotest::pumpMessages (30);
-    EXPECT_EQ (table().getTrackName (2), "Keys");
+    EXPECT_EQ (table().getTrackName (2), "Keys ");
     EXPECT_EQ (componentAt<VMLTextEditor> (b, row2)->getText(), "Pads");
 
     // The follower column only shows names.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
+#include <juce_gui_extra/juce_gui_extra.h>
 
 #include "tests/TestSupport.h"
 #include "widgets/VMLTextEditor.h"
@@ -230,6 +231,16 @@ inline bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangl
 inline juce::Image snapshot (juce::Component& window)
 {
     return window.createComponentSnapshot (window.getLocalBounds());
+}
+
+// True once the X server shows the colour at that point of the window, as
+// the window's renderer last drew it there (not a fresh paint).
+inline bool showsOnScreen (juce::Component& window, juce::Point<int> at, juce::Colour colour)
+{
+    return pumpUntil ([&] {
+        const auto shot = juce::createSnapshotOfNativeWindow (window.getPeer()->getNativeHandle());
+        return shot.isValid() && shot.getPixelAt (at.x, at.y) == colour;
+    }, 3000);
 }
 
 // A real X screenshot, drawn through the OpenGL renderer, for a person to look
