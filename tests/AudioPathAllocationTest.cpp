@@ -5,11 +5,7 @@
 
 #include "tests/EngineTestSupport.h"
 
-// Counts heap allocations made by the current thread.
-namespace
-{
-thread_local long allocations = 0;
-}
+static thread_local long allocations = 0; // made by the current thread
 
 void* operator new (std::size_t size)
 {
