@@ -1,117 +1,99 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <tuple>
 
+#include "engine/VStateText.h"
 #include "tests/EngineTestSupport.h"
 
 using namespace zoengine;
 
-TEST (Brindle, AnInstanceHasARowWithTheDefaultsForItsLifetime)
+namespace
 {
-    const int before = table().getNumTracks();
-    int id = -1;
-    {
-        Brindle b;
-        id = b.trackId;
-        EXPECT_EQ (table().getNumTracks(), before + 1);
-        const float defaults[] = { 1.0f, 0.0f, 20000.0f, 20.0f }; // linear gain, pan, cutoffs
-        for (int p = 0; p < 4; ++p)
-            EXPECT_EQ (table().getData (id, p), defaults[p]) << p;
-    }
-    EXPECT_EQ (table().getNumTracks(), before);
-    EXPECT_EQ (table().getDataIndex (id), -1);
+// The settled output level of a sine through the processor, relative to the input, on the last channel.
+float gainAt (Brindle& b, int channels, double frequency)
+{
+    juce::AudioBuffer<float> buffer (channels, 8820);
+    for (int c = 0; c < channels; ++c)
+        for (int i = 0; i < buffer.getNumSamples(); ++i)
+            buffer.setSample (c, i, (float) std::sin (juce::MathConstants<double>::twoPi * frequency * i / 44100.0));
+    process (b, buffer);
+    return buffer.getRMSLevel (channels - 1, 4410, 4410) * std::sqrt (2.0f);
 }
 
-TEST (Brindle, AHostChangeWritesTheTableInTheTablesUnits)
+// Stereo; the level, unlike the magnitude, does not hide NaN.
+bool allFinite (const juce::AudioBuffer<float>& b)
 {
-    Brindle b;
-    b.prepareToPlay (32000.0, 512);
-    b.getParameters()[0]->setValue (0.75f); // +6 dB
-    b.getParameters()[1]->setValue (0.25f);
-    b.getParameters()[3]->setValue (1.0f);
-    EXPECT_NEAR (table().getData (b.trackId, 0), std::pow (10.0f, 0.3f), 1e-6f);
-    EXPECT_EQ (table().getData (b.trackId, 1), -0.5f);
-    EXPECT_FLOAT_EQ (table().getData (b.trackId, 3), 15360.0f) << "capped at 0.48 x the rate";
-    EXPECT_EQ (b.gain.load(), 1.0f) << "the audio path follows only at the next tick";
+    return std::isfinite (b.getRMSLevel (0, 0, b.getNumSamples()) + b.getRMSLevel (1, 0, b.getNumSamples()));
 }
 
-TEST (Brindle, ANewSampleRateCapsTheCutoffsInForce)
+void restore (Brindle& b, const juce::XmlElement& xml)
 {
-    Brindle b;
-    b.prepareToPlay (32000.0, 512);
-    EXPECT_FLOAT_EQ (b.lpfCutoff.load(), 15360.0f);
-    runSilence (b, 2000);
-    EXPECT_FLOAT_EQ (b.lpfCutoff.load(), 15360.0f) << "also for a track that follows nobody";
+    juce::MemoryBlock block;
+    juce::AudioProcessor::copyXmlToBinary (xml, block);
+    b.setStateInformation (block.getData(), (int) block.getSize());
 }
 
-TEST (Brindle, AFollowersVolumeIsClampedAndItsHostIsNotTold)
+juce::XmlElement stateElement (const juce::String& trackName = {})
 {
+    juce::XmlElement xml ("Kt_Tarvel_SETTINGS");
+    if (trackName.isNotEmpty())
+        xml.setAttribute ("track_name", trackName);
+    return xml;
+}
+} // namespace
+
+TEST (Brindle, AFollowersValueIsKeptInRangeAndUnderItsOwnRateAndItsHostIsNotTold)
+{
+    HostListener host; // outlives the parameters it listens to
     Brindle leader, follower;
-    leader.prepareToPlay (44100.0, 512);
-    follower.prepareToPlay (44100.0, 512);
-    HostListener host;
-    follower.getParameters()[0]->addListener (&host);
-
-    // leader's normalised volume, scale, then the follower's gain and normalised volume
-    const std::tuple<float, float, float, float> cases[] = { { 0.5f, 10.0f, 3.98107f, 1.0f },
-                                                             { 0.0f, 0.0f, 0.251189f, 0.0f },
-                                                             { 0.5f, 1.0f, 1.0f, 0.5f } };
-    for (auto [leaderValue, scale, gain, shown] : cases)
+    for (auto* p : follower.getParameters())
+        p->addListener (&host);
+    // parameter, leader's normalised value, rule, scale, then the follower's control value and normalised value;
+    // the table holds a volume as a linear gain, a cutoff capped at 0.48 x the leader's rate
+    const std::tuple<int, float, const char*, float, float, float> cases[] = {
+        { 0, 0.75f, "Scale (*x)", 1.0f, 1.99526f, 0.75f }, { 0, 0.5f, "Scale (*x)", 10.0f, 3.98107f, 1.0f },
+        { 0, 0.0f, "Scale (*x)", 0.0f, 0.251189f, 0.0f }, { 2, 0.0f, "Reverse (-x)", 1.0f, 15360.0f, 0.767768f },
+        { 3, 1.0f, "Same (=x)", 1.0f, 7680.0f, 0.383383f } };
+    leader.prepareToPlay (16000.0, 512);
+    for (auto [p, leaderValue, rule, scale, control, shown] : cases)
     {
-        leader.getParameters()[0]->setValue (leaderValue);
-        table().addMaster (rowOf (follower), rowOf (leader), 0, "Scale (*x)", scale, 0, 0, 0.0f, 0);
-        follower.updateControlParams();
-        EXPECT_NEAR (follower.gain.load(), gain, 1e-5f) << scale;
-        EXPECT_EQ (follower.getParameters()[0]->getValue(), shown) << scale;
+        leader.getParameters()[p]->setValue (leaderValue);
+        table().addMaster (rowOf (follower), rowOf (leader), p, rule, scale, 0, 0, 0.0f, 0);
+        follower.prepareToPlay (32000.0, 512); // the tick runs at once
+        EXPECT_NEAR (p == 0 ? follower.gain.load() : p == 2 ? follower.lpfCutoff.load() : follower.hpfCutoff.load(), control,
+                     1e-5f * control) << rule << scale;
+        EXPECT_NEAR (follower.getParameters()[p]->getValue(), shown, 1e-6f) << rule << scale;
     }
     EXPECT_TRUE (host.indices.empty());
-    follower.getParameters()[0]->removeListener (&host);
-    table().removeMaster (rowOf (follower), rowOf (leader), 0);
-}
-
-TEST (Brindle, AFollowersCutoffIsCappedAtItsOwnRate)
-{
-    Brindle leader, follower;
-    leader.getParameters()[2]->setValue (0.0f); // 20 Hz, reversed to 20 kHz
-    table().addMaster (rowOf (follower), rowOf (leader), 2, "Reverse (-x)", 1.0f, 0, 0, 0.0f, 0);
-    follower.prepareToPlay (32000.0, 512);
-    EXPECT_FLOAT_EQ (follower.lpfCutoff.load(), 15360.0f);
-    EXPECT_NEAR (follower.getParameters()[2]->getValue(), (15360.0f - 20.0f) / 19980.0f, 1e-6f);
-    table().removeMaster (rowOf (follower), rowOf (leader), 2);
 }
 
 TEST (Brindle, AKnobsChangeReachesTheHostButNotTheKnob)
 {
-    Brindle b;
     HostListener host;
+    Brindle b;
     b.getParameters()[1]->addListener (&host);
     CountingControl knob (&b, 1);
-
     b.setParameterFromUi (1, -0.25f, false);
     zotest::pumpMessages();
     EXPECT_EQ (knob.updates, 0);
-    EXPECT_EQ (host.indices.size(), 1u);
-    EXPECT_FLOAT_EQ (host.lastValue, 0.375f);
+    EXPECT_EQ (host.indices, std::vector<int> { 1 });
     EXPECT_EQ (table().getData (b.trackId, 1), -0.25f);
-
-    b.getParameters()[1]->setValue (0.375f); // the same value by automation
+    b.getParameters()[1]->setValue (0.375f); // the same value (-0.25) by automation
     zotest::pumpMessages();
     EXPECT_EQ (knob.updates, 1);
-    b.getParameters()[1]->removeListener (&host);
 }
 
 TEST (Brindle, FollowFlagsChangeWhenTheLinkMessageArrives)
 {
     Brindle leader, follower;
     zotest::pumpMessages();
-
     table().addMaster (rowOf (follower), rowOf (leader), 3, "Same (=x)", 1.0f, 0, 0, 20.0f, 0);
     EXPECT_TRUE (follower.paramNotFollowing[3]) << "not at the send";
     ASSERT_TRUE (zotest::pumpUntil ([&] { return ! follower.paramNotFollowing[3]; }));
-    EXPECT_TRUE (follower.paramNotFollowing[0]);
-    EXPECT_TRUE (leader.paramNotFollowing[3]);
-
+    EXPECT_TRUE (follower.paramNotFollowing[0] && leader.paramNotFollowing[3]) << "no other flag";
     table().removeMaster (rowOf (follower), rowOf (leader), 3);
     EXPECT_TRUE (zotest::pumpUntil ([&] { return follower.paramNotFollowing[3]; }));
 }
@@ -120,33 +102,216 @@ TEST (Brindle, TheTempoIsTheHostsLastUsableOne)
 {
     struct FixedPlayHead : juce::AudioPlayHead
     {
-        juce::Optional<PositionInfo> getPosition() const override
-        {
-            PositionInfo info;
-            info.setBpm (tempo);
-            info.setIsPlaying (true);
-            return available ? juce::Optional<PositionInfo> (info) : juce::nullopt;
-        }
-        bool available = true;
+        juce::Optional<PositionInfo> getPosition() const override { PositionInfo info; info.setBpm (tempo); return info; }
         double tempo = 120.0;
     } head;
-
     Brindle b;
     b.setPlayHead (&head);
     // reported tempo, then the tempo in force; 120 before the first block
-    const std::pair<double, double> reports[] = { { 0.0, 120.0 }, { -90.0, 120.0 }, { 93.5, 93.5 },
-                                                  { std::numeric_limits<double>::quiet_NaN(), 93.5 },
-                                                  { std::numeric_limits<double>::infinity(), 93.5 } };
+    const double nan = std::numeric_limits<double>::quiet_NaN(), infinity = std::numeric_limits<double>::infinity();
+    const std::pair<double, double> reports[] = { { 0, 120 }, { -90, 120 }, { 93.5, 93.5 }, { nan, 93.5 }, { infinity, 93.5 } };
     for (auto [reported, inForce] : reports)
     {
         head.tempo = reported;
         runSilence (b, 16);
         EXPECT_EQ (b.getBpm(), inForce) << reported;
-        EXPECT_TRUE (b.isPlaying.load());
     }
-    head.available = false;
-    runSilence (b, 16);
-    EXPECT_EQ (b.getBpm(), 120.0) << "no position at all: the play head's default";
-    EXPECT_FALSE (b.isPlaying.load());
-    b.setPlayHead (nullptr);
+}
+
+//==============================================================================
+TEST (KtParameter, NormalisedValuesAreClampedAndMapLinearlyOrByTheDivisor)
+{
+    // range, steps, normalised in, then the real value and the normalised value stored
+    struct Case { float lo, hi; int steps; float in, real, n; };
+    const Case cases[] = { { -12, 12, 0, 0.75f, 6, 0.75f }, { -12, 12, 0, 1.5f, 12, 1 }, { -12, 12, 0, -0.2f, -12, 0 },
+                           { -12, 12, 0, std::nanf (""), 0, 0.5f }, // NaN keeps the value in force
+                           { 0, 3, 1, 0.25f, 0, 0.25f }, { 0, 3, 1, 0.2503f, 1, 0.2503f }, { 0, 3, 1, 0.75f, 2, 0.75f },
+                           { 0, 3, 1, 1, 3, 1 } };
+    for (const auto& c : cases)
+    {
+        KtParameter p ("p", c.lo, c.hi, (c.lo + c.hi) * 0.5f, nullptr, false, c.steps, true, false, 1.0f, "p");
+        p.setValue (c.in);
+        EXPECT_EQ (p.value.load(), c.real) << c.steps << " " << c.in;
+        EXPECT_EQ (p.getValue(), c.n) << c.steps << " " << c.in;
+    }
+    // A flag's default is rounded only when the flag is stepped.
+    const auto defaultOf = [] (float def, int steps)
+    { return KtParameter ("p", 0.0f, 1.0f, def, nullptr, true, steps, true, false, 1.0f, "p").getDefaultValue(); };
+    EXPECT_EQ (std::vector<float> ({ defaultOf (0.5f, 1), defaultOf (0.49f, 1), defaultOf (0.25f, 0) }),
+               std::vector<float> ({ 1.0f, 0.0f, 0.25f }));
+}
+
+//==============================================================================
+// A hard-left pan silences the right channel from the first sample after the
+// tick, which shows at the output exactly when the tick came.
+TEST (BrindleAudio, AHostChangeIsAppliedAfterTheWholeSamplesInTenMilliseconds)
+{
+    // any rate a host may pass: 10 ms cut down to whole samples
+    const std::pair<double, int> rates[] = { { 44100.0, 441 }, { 48000.0, 480 }, { 22050.0, 220 },
+                                             { 88200.0, 882 }, { 11025.0, 110 }, { 23456.0, 234 } };
+    for (auto [rate, tick] : rates)
+        for (int blockSize : { 1, 7, 64, 1000 })
+        {
+            Brindle b;
+            b.prepareToPlay (rate, blockSize);
+            runSilence (b, 300, blockSize);
+            b.prepareToPlay (rate, blockSize); // starts the count again
+            b.getParameters()[1]->setValue (0.0f);
+            auto out = noise (2, 2 * tick, 3);
+            process (b, out, blockSize);
+            int firstSilent = -1;
+            for (int i = out.getNumSamples(); --i >= 0 && out.getSample (1, i) == 0.0f;)
+                firstSilent = i;
+            EXPECT_EQ (firstSilent, tick) << rate << " Hz in blocks of " << blockSize;
+        }
+}
+
+TEST (BrindleAudio, CutoffsChangeWhatPassesAtTheOutputOnEveryChannelOfTheLayout)
+{
+    // A 1 kHz low-pass passes 200 Hz and stops 5 kHz; a 1 kHz high-pass does the reverse.
+    for (int channels : { 1, 2, 6 })
+        for (int p : { 2, 3 })
+        {
+            Brindle b;
+            b.setPlayConfigDetails (channels, channels, 44100.0, 512);
+            b.getParameters()[p]->setValue ((1000.0f - 20.0f) / 19980.0f);
+            runSilence (b, 441);
+            EXPECT_NEAR (gainAt (b, channels, 200.0), p == 2 ? 1.0f : 0.04f, 0.02f) << channels << " " << p;
+            EXPECT_NEAR (gainAt (b, channels, 5000.0), p == 2 ? 0.04f : 1.0f, 0.02f) << channels << " " << p;
+        }
+}
+
+TEST (BrindleAudio, StereoFollowsThePanLawAndMonoIsOnlyScaled)
+{
+    // channels, normalised volume, pan, then each channel's gain against a default instance
+    const std::tuple<int, float, float, float, float> cases[] = {
+        { 2, 0.5f, -1.0f, 1.18850f, 0.0f }, { 2, 0.5f, 0.5f, 0.5f, 1.09018f }, { 2, 0.5f, 0.0f, 1.0f, 1.0f },
+        { 1, 0.25f, -1.0f, 0.501187f, 0.0f } }; // -6 dB, never panned
+    for (auto [channels, volume, panValue, first, second] : cases)
+    {
+        Brindle reference, b;
+        b.getParameters()[0]->setValue (volume);
+        b.getParameters()[1]->setValue ((panValue + 1.0f) * 0.5f);
+        for (auto* instance : { &reference, &b })
+            instance->setPlayConfigDetails (channels, channels, 44100.0, 512);
+        b.prepareToPlay (44100.0, 512); // the tick runs at once
+        auto x = noise (channels, 256, 3), y = x;
+        process (b, x);
+        process (reference, y);
+        EXPECT_NEAR (x.getSample (0, 100) / y.getSample (0, 100), first, 1e-5f) << channels << " " << panValue;
+        EXPECT_NEAR (x.getSample (channels - 1, 100) / y.getSample (channels - 1, 100), channels == 2 ? second : first, 1e-5f);
+    }
+}
+
+// A chain of rules can leave an infinite pan or NaN in a follower's row, and a
+// host can hand over NaN: nothing non-finite stays in the audio.
+TEST (BrindleAudio, NonFiniteValuesAndInputNeverStayInTheAudio)
+{
+    Brindle a, b, c;
+    c.getParameters()[1]->setValue (0.75f);
+    c.updateControlParams();
+    table().addMaster (rowOf (b), rowOf (a), 1, "Reciprocal (1/x)", 1.0f, 0, 0, 0.0f, 0); // 1 / 0
+    table().addMaster (rowOf (c), rowOf (b), 1, "Scale (*x)", 0.0f, 0, 0, 0.0f, 0);      // 0 x infinity
+    b.updateControlParams();
+    EXPECT_EQ (b.pan.load(), 0.0f) << "an infinite pan keeps the pan in force";
+    auto out = noise (2, 4410, 2);
+    out.setSample (0, 100, std::numeric_limits<float>::quiet_NaN());
+    out.setSample (1, 200, std::numeric_limits<float>::infinity());
+    process (c, out);
+    EXPECT_EQ (c.pan.load(), 0.5f);
+    auto after = noise (2, 441, 5);
+    process (c, after);
+    EXPECT_TRUE (allFinite (after));
+}
+
+//==============================================================================
+TEST (BrindleState, EveryAttributeIsSavedInOrder)
+{
+    Brindle b, leader;
+    table().addMaster (rowOf (b), rowOf (leader), 1, "Half (0.5x)", 1.0f, 0, 30, 0.25f, 2);
+    juce::StringArray expected;
+    for (auto* name : { "Volume", "Pan", "LPFCutoff", "HPFCutoff" })
+        expected.addArray ({ name, juce::String (name) + "_denormalized", juce::String (name) + "_skew" });
+    expected.add ("track_name");
+    for (int p = 0; p < 4; ++p)
+        for (auto* key : { "MasterIndexInVector_", "ControlParamIndex_", "Rule_", "Scale_", "DelayUnit_", "DelayTimeInMs_",
+                           "DelayBufferLength_", "DelayTimeInBeats_", "InitValue_", "MasterTrackName_" })
+            expected.add (key + juce::String (p));
+    expected.add ("Num_Tracks");
+    auto xml = b.saveState();
+    EXPECT_EQ (xml->getTagName(), "Kt_Tarvel_SETTINGS");
+    juce::StringArray names;
+    for (int i = 0; i < xml->getNumAttributes(); ++i)
+        names.add (xml->getAttributeName (i));
+    EXPECT_EQ (names, expected);
+    EXPECT_EQ (xml->getStringAttribute ("track_name"), "Track " + juce::String (rowOf (b) + 1));
+    EXPECT_EQ (xml->getIntAttribute ("DelayTimeInMs_1"), 300) << "the ring's 30 ticks";
+    EXPECT_EQ (xml->getIntAttribute ("MasterIndexInVector_1"), -1) << "leaders travel by name only";
+    EXPECT_EQ (xml->getStringAttribute ("MasterTrackName_1"), table().getTrackName (rowOf (leader)));
+    EXPECT_EQ (xml->getIntAttribute ("Num_Tracks"), table().getNumTracks());
+}
+
+TEST (BrindleState, ARestoreTakesOnlyAWholeElementNamesTheTrackAndItsLinksWaitForTheLastRow)
+{
+    Brindle follower, leader; // the leader is the last row
+    auto withChild = stateElement ("Kick"), otherTag = juce::XmlElement ("Other_SETTINGS");
+    withChild.createNewChildElement ("Extra"); // the toolkit's reader may never return on such documents
+    otherTag.setAttribute ("track_name", "Kick");
+    for (const auto* xml : { &withChild, &otherTag })
+        restore (follower, *xml);
+    EXPECT_NE (table().getTrackName (rowOf (follower)), "Kick") << "only one element of ours, with attributes only, is read";
+    table().setTrackName (rowOf (leader), "Drums");
+    auto f = stateElement();
+    f.setAttribute ("Rule_0", "Half (0.5x)");
+    f.setAttribute ("MasterTrackName_0", "Drums");
+    restore (follower, f);
+    EXPECT_EQ (table().getTrackName (rowOf (follower)), juce::String (rowOf (follower) + 1));
+    EXPECT_FALSE (table().isSlave (follower.trackId, 0)) << "recorded, not live yet";
+    restore (leader, stateElement (table().getTrackName (rowOf (follower))));
+    EXPECT_EQ (table().getTrackName (rowOf (leader)), "Drums");
+    EXPECT_TRUE (table().isSlave (follower.trackId, 0));
+}
+
+TEST (BrindleState, RestoredValuesAreClampedOrDefaultedAndTheHostHearsAllFour)
+{
+    HostListener host;
+    Brindle other, b;
+    for (auto* p : b.getParameters())
+        p->addListener (&host);
+    auto bad = stateElement (table().getTrackName (rowOf (other)));
+    const char* attributes[][2] = { { "Pan", "0.25" }, { "LPFCutoff", "1e300" }, { "HPFCutoff", "nan" }, { "Rule_0", "Square (x^2)" },
+                                    { "Rule_1", "Same (=x)" }, { "MasterTrackName_1", "Nobody" }, { "DelayBufferLength_1", "2e12" },
+                                    { "Scale_1", "inf" }, { "InitValue_1", "-nan" } };
+    for (auto& [name, value] : attributes)
+        bad.setAttribute (name, value);
+    bad.setAttribute ("MasterTrackName_0", table().getTrackName (rowOf (other)));
+    restore (b, bad);
+    // normalised, then the table's value: a missing or unusable number keeps the value in force
+    const std::pair<float, float> expected[] = { { 0.5f, 1.0f }, { 0.25f, -0.5f }, { 1.0f, 20000.0f }, { 0.0f, 20.0f } };
+    for (int p = 0; p < 4; ++p)
+        EXPECT_EQ (std::pair (b.getParameters()[p]->getValue(), table().getData (b.trackId, p)), expected[p]) << p;
+    EXPECT_EQ (host.indices, (std::vector<int> { 0, 1, 2, 3 }));
+    EXPECT_FALSE (table().isSlave (b.trackId, 0)) << "an unknown rule makes no link";
+    EXPECT_EQ (b.saveState()->getStringAttribute ("Rule_0"), "") << "nor a record";
+    const auto& info = table().linkInfos[(size_t) rowOf (b)][1];
+    EXPECT_EQ (std::tuple (info.delayBufferLength, info.scale, info.initValue),
+               std::tuple (VSharedData::maxDelayBufferLength, -1.0f, -1.0f));
+}
+
+TEST (VStateText, OnlyOneElementWithAttributesInWholeUtf8IsReadable)
+{
+    const auto readable = [] (const char* text)
+    {
+        juce::MemoryOutputStream blob; // the toolkit's binary XML header around the text
+        blob.writeInt (0x21324356);
+        blob.writeInt ((int) std::strlen (text) + 1);
+        blob.write (text, std::strlen (text) + 1);
+        return VStateText::isReadable (blob.getData(), (int) blob.getDataSize());
+    };
+    EXPECT_TRUE (readable ("  <?xml version='1.0'?>\n<A b='1'  c=\"\xe9\xbc\x93 \xc3\xa9 \xf0\x9f\x8e\xb5\" />\r\n"));
+    for (auto* text : { "", "<?" "?><S 0=\"\"><?" "?>T", "<A><B/></A>", "<A>text</A>", "<A b=\"1\"c=\"2\"/>", "<A b=\"<\"/>",
+                        "<A b=\"1/>", "<A b/>", "<A/><B/>", "<!-- x --><A/>",
+                        // continuation first, lead byte at the end, lead without continuation, cut short, no such lead
+                        "<A b=\"\x80\"/>", "<A/>\xdc", "<A b=\"\xd3\x41\"/>", "<A b=\"\xe9\xbc\"/>", "<A b=\"\xf8\x80\x80\x80\x80\"/>" })
+        EXPECT_FALSE (readable (text)) << text;
 }
