@@ -3,325 +3,167 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/TextBoxTestSupport.h"
+#include "tests/WidgetTestSupport.h"
 #include "widgets/VMLTextEditor.h"
 
-using zotext::command;
-using zotext::press;
-using zotext::RecordingListener;
-using zotext::type;
-using Log = std::vector<juce::String>;
+using namespace zowidgets;
 using KP = juce::KeyPress;
 using MK = juce::ModifierKeys;
+using Log = std::vector<juce::String>;
 
 namespace
 {
-struct VMLTextEditorSingleLine : public ::testing::Test
+VMLTextEditor& setUp (VMLTextEditor& box, int w, int h, const juce::String& text, bool multiLine = false)
 {
-    VMLTextEditorSingleLine()
+    box.setMultiLine (multiLine, true);
+    box.setBounds (0, 0, w, h);
+    box.setText (text, false);
+    box.setColour (juce::TextEditor::backgroundColourId, juce::Colours::black);
+    box.setColour (juce::TextEditor::outlineColourId, juce::Colours::black);
+    box.setColour (juce::TextEditor::textColourId, juce::Colours::white);
+    return box;
+}
+
+// A box on screen with the keyboard focus; its undo steps are timed by a clock that the test moves.
+struct TextBox : ::testing::Test
+{
+    void show()
     {
-        box.setTransactionClock (clock.function());
-        box.setMultiLine (false, true);
-        box.setSize (200, 24);
+        box.setTransactionClock ([this] { return clock; });
+        window = std::make_unique<Window> (setUp (box, 200, 24, {}));
+        ASSERT_TRUE (User::typeInto (box, {}));
+    }
+    void type (const juce::String& text)
+    {
+        for (auto c : text)
+            key (box, (int) c, 0, c);
+    }
+    // Text set by the program; the change message of its mirror value comes before the user's next key.
+    void set (const juce::String& text, juce::Range<int> selection)
+    {
+        box.setText (text, false);
+        box.setHighlightedRegion (selection);
+        pumpMessages (10);
+    }
+    // Presses command and each key (Z: with shift), then expects the text and, unless -1, the caret.
+    void expect (const char* keys, const juce::String& text, int caret = -1)
+    {
+        for (auto* k = keys; *k != 0; ++k)
+            command (box, (char) juce::CharacterFunctions::toLowerCase (*k), *k == 'Z' ? MK::shiftModifier : 0);
+        EXPECT_EQ (box.getText(), text) << keys;
+        EXPECT_TRUE (caret < 0 || box.getCaretPosition() == caret) << keys << ": the caret at " << box.getCaretPosition();
     }
 
-    zotext::ManualClock clock;
+    juce::uint32 clock = 100000;
     VMLTextEditor box;
+    std::unique_ptr<Window> window;
 };
 
-juce::Array<int> enabledMenuIds (VMLTextEditor& box)
+struct RecordingListener : VMLTextEditor::Listener
 {
-    juce::PopupMenu menu;
-    box.addPopupMenuItems (menu, nullptr);
-    juce::Array<int> ids;
-    for (juce::PopupMenu::MenuItemIterator it (menu); it.next();)
-        if (! it.getItem().isSeparator && it.getItem().isEnabled)
-            ids.add (it.getItem().itemID);
-    return ids;
-}
+    RecordingListener (Log& l, juce::String n) : log (l), name (std::move (n)) {}
+    void textEditorEscapeKeyPressed (VMLTextEditor&) override { log.push_back (name + ":escape"); if (onCall) onCall(); }
+    Log& log;
+    juce::String name;
+    std::function<void()> onCall;
+};
 } // namespace
 
-//==============================================================================
-TEST_F (VMLTextEditorSingleLine, KeystrokesUnder350MsApartUndoAsOneStep)
+// The holder's timer ticks every 350 ms; a tick ends the step once 200 ms have passed since the last keystroke.
+TEST_F (TextBox, AnUndoStepEndsWithATypingPauseACaretMoveByKeyOrItsHundredthAction)
 {
-    for (auto c : { "a", "b", "c", "d" })
+    show();
+    for (auto [typed, pause] : { std::pair { "a", 150u }, { "b", 201u }, { "cd", 0u } })
     {
-        type (box, c);
-        zotext::pause (box, clock, 349);
+        type (typed);
+        clock += pause;
+        box.getTextHolder().timerCallback();
     }
-    zotext::pause (box, clock, 350);
-    type (box, "ef");
-
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "abcd");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "");
-    command (box, 'y');
-    EXPECT_EQ (box.getText(), "abcd");
-    command (box, 'z', MK::shiftModifier);
-    EXPECT_EQ (box.getText(), "abcdef");
-
-    box.setText ("xyz", false);
-    EXPECT_TRUE (box.undo());
-    EXPECT_EQ (box.getText(), "xyz") << "setText starts a new history";
+    expect ("z", "ab");
+    expect ("z", "");
+    expect ("y", "ab");
+    expect ("Z", "abcd");
+    set ("xyz", {});
+    expect ("z", "xyz"); // setText starts a new history
+    set ({}, {});
+    type ("ab");
+    key (box, KP::leftKey);
+    type ("X");
+    expect ("z", "ab");
+    expect ("z", "");
+    type (juce::String::repeatedString ("x", 150));
+    expect ("z", juce::String::repeatedString ("x", 101));
 }
 
-TEST_F (VMLTextEditorSingleLine, ATimerTickSoonerThan200MsAfterAKeystrokeKeepsTheStepOpen)
+TEST_F (TextBox, UndoAndRedoPutTheCaretWhereTheStepBeganAndEnded)
 {
-    type (box, "a");
-    clock.ms += 150;
-    box.getTextHolder().timerCallback();
-    type (box, "b");
-    clock.ms += 201;
-    box.getTextHolder().timerCallback();
-    type (box, "c");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "ab");
+    show();
+    set ("one two", { 3, 3 });
+    type ("ABC");
+    expect ("z", "one two", 3);
+    expect ("y", "oneABC two", 6);
+    key (box, KP::leftKey, MK::shiftModifier);
+    key (box, KP::leftKey, MK::shiftModifier);
+    type ("Z"); // over the selection, whose caret end is at 4
+    expect ("", "oneAZ two");
+    expect ("z", "oneABC two", 4);
 }
 
-TEST_F (VMLTextEditorSingleLine, ACaretMoveByKeyAndTheHundredthActionEndAStep)
+// The clipboard belongs to the display, which the test processes share: one test owns it.
+TEST_F (TextBox, PastesStoreEachLineBreakFormAndCopiesHandOverOnlySelectedText)
 {
-    type (box, "ab");
-    press (box, KP::leftKey);
-    type (box, "X");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "ab");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "");
-
-    for (int i = 0; i < 150; ++i)
-        type (box, "x");
-    command (box, 'z');
-    EXPECT_EQ (box.getTotalNumChars(), 101);
-}
-
-TEST_F (VMLTextEditorSingleLine, UndoAndRedoPutTheCaretWhereTheStepBeganAndEnded)
-{
-    box.setText ("one two", false);
-    box.setCaretPosition (3);
-    type (box, "ABC");
-    command (box, 'z');
-    EXPECT_EQ (box.getCaretPosition(), 3);
-    command (box, 'y');
-    EXPECT_EQ (box.getText(), "oneABC two");
-    EXPECT_EQ (box.getCaretPosition(), 6);
-
-    press (box, KP::leftKey, MK::shiftModifier);
-    press (box, KP::leftKey, MK::shiftModifier);
-    type (box, "Z"); // over the selection, whose caret end is at 4
-    EXPECT_EQ (box.getText(), "oneAZ two");
-    command (box, 'z');
-    EXPECT_EQ (box.getText(), "oneABC two");
-    EXPECT_EQ (box.getCaretPosition(), 4);
-}
-
-//==============================================================================
-// The clipboard belongs to the display, which the test processes share: one
-// test owns it, so that no other process writes it between a copy and a paste.
-TEST (VMLTextEditorClipboard, PastesStoreEachLineBreakFormAndCopiesHandOverOnlyVisibleText)
-{
-    ASSERT_TRUE (zotext::haveDisplay()) << "the system clipboard needs a display (run under xvfb-run)";
-
+    show();
     // clipboard, then the text in a multi-line and in a single-line box, pasted in the middle
     const char* cases[][3] = { { "X\nY", "aX\nYb", "aX Yb" }, { "X\r\nY", "aX\nYb", "aX  Yb" },
                                { "X\rY", "aX\rYb", "aX Yb" }, { "X\r\r\nY", "aX\nYb", "aX   Yb" } };
     for (auto& c : cases)
         for (bool multiLine : { true, false })
         {
-            VMLTextEditor box;
             box.setMultiLine (multiLine, true);
-            box.setText ("ab", false);
-            box.setCaretPosition (1);
+            set ("ab", { 1, 1 });
             juce::SystemClipboard::copyTextToClipboard (c[0]);
-            EXPECT_TRUE (command (box, 'v'));
-            EXPECT_EQ (box.getText(), juce::String (c[multiLine ? 1 : 2])) << c[0] << multiLine;
-            EXPECT_EQ (box.getCaretPosition(), box.getTotalNumChars() - 1) << c[0] << multiLine;
-            command (box, 'z');
-            EXPECT_EQ (box.getText(), "ab");
+            const juce::String pasted (c[multiLine ? 1 : 2]);
+            expect ("v", pasted, pasted.length() - 1);
+            expect ("z", "ab");
         }
-
-    VMLTextEditor box, secret ({}, '*');
-    box.setText ("left right", false);
-    box.setHighlightedRegion ({ 5, 10 });
-    EXPECT_TRUE (command (box, 'x'));
+    set ("left right", { 5, 10 });
+    expect ("x", "left ");
+    expect ("c", "left "); // nothing selected, nothing copied
     EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
-    EXPECT_EQ (box.getText(), "left ");
-    secret.setText ("hidden", false);
-    secret.setHighlightedRegion ({ 0, 6 });
-    command (secret, 'c');
-    box.setHighlightedRegion ({ 2, 2 });
-    command (box, 'c');
-    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right") << "no password and no empty selection";
 }
 
-//==============================================================================
-TEST_F (VMLTextEditorSingleLine, EditingKeys)
+TEST (VMLTextEditorListeners, AreCalledLastToFirstOnceEachUntilOneDeletesTheBox)
 {
-    box.setText ("one two three", false);
-    box.setCaretPosition (7);
-    press (box, KP::backspaceKey);
-    EXPECT_EQ (box.getText(), "one tw three");
-    press (box, KP::backspaceKey, MK::ctrlModifier);
-    EXPECT_EQ (box.getText(), "one  three");
-    press (box, KP::deleteKey);
-    EXPECT_EQ (box.getText(), "one three");
-
-    box.setCaretPosition (2);
-    press (box, KP::rightKey, MK::shiftModifier);
-    press (box, KP::rightKey, MK::shiftModifier);
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (2, 4));
-    for (int i = 0; i < 3; ++i)
-        press (box, KP::leftKey, MK::shiftModifier);
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (1, 2)) << "turned round at the anchor";
-    EXPECT_TRUE (press (box, KP::escapeKey));
-    EXPECT_TRUE (box.getHighlightedRegion().isEmpty());
-
-    command (box, 'a');
-    type (box, "n");
-    EXPECT_EQ (box.getText(), "n");
+    Log log;
+    RecordingListener first (log, "first"), middle (log, "middle"), last (log, "last");
+    juce::Component holder;
+    holder.setSize (100, 24);
+    Window window (holder);
+    auto* box = new VMLTextEditor();
+    holder.addAndMakeVisible (setUp (*box, 100, 24, {}));
+    ASSERT_TRUE (User::typeInto (*box, {}));
+    for (auto* l : { &first, &middle, &last, &middle })
+        box->addListener (l);
+    middle.onCall = [&box] { delete box; };
+    key (window, KP::escapeKey);
+    pumpMessages (30);
+    EXPECT_EQ (log, (Log { "last:escape", "middle:escape" }));
 }
 
-TEST (VMLTextEditorKeys, MultiLineKeysMoveWithinLinesAndNeverInsertABreak)
+// A name mixing Latin and Chinese in a box whose font has no Chinese glyphs.
+TEST (VMLTextEditorDrawing, AMixedNameDrawsEveryGlyphBetweenItsCaretPlaces)
 {
     VMLTextEditor box;
-    box.setMultiLine (true, true);
-    box.setSize (200, 100);
-    box.setText ("abc\ndef\nghi", false);
-    box.setCaretPosition (5);
-    EXPECT_TRUE (press (box, KP::returnKey));
-    EXPECT_FALSE (box.keyPressed (KP (KP::tabKey, MK(), '\t')));
-    EXPECT_EQ (box.getText(), "abc\ndef\nghi");
-
-    // key, then the caret after it
-    const std::pair<int, int> moves[] = { { KP::upKey, 1 }, { KP::downKey, 5 }, { KP::downKey, 9 }, { KP::homeKey, 8 }, { KP::endKey, 11 } };
-    for (auto [key, caret] : moves)
-    {
-        press (box, key);
-        EXPECT_EQ (box.getCaretPosition(), caret) << key;
-    }
-}
-
-TEST_F (VMLTextEditorSingleLine, AReadOnlyBoxAnswersOnlyCopy)
-{
-    box.setText ("fixed", false);
-    box.setReadOnly (true);
-    EXPECT_TRUE (command (box, 'c'));
-    for (auto key : { (int) 'a', KP::returnKey, KP::escapeKey, KP::backspaceKey })
-        EXPECT_FALSE (box.keyPressed (KP (key, MK(), key == 'a' ? 'a' : 0))) << key;
-    EXPECT_FALSE (command (box, 'v'));
-    box.setHighlightedRegion ({ 0, 2 });
-    box.cutToClipboard();
-    EXPECT_EQ (box.getText(), "fixed");
-}
-
-TEST_F (VMLTextEditorSingleLine, PopupMenuDeleteAndUndo)
-{
-    box.setText ("abc", false);
-    EXPECT_FALSE (enabledMenuIds (box).contains (VMLTextEditor::undoItemId));
-    box.setHighlightedRegion ({ 0, 2 });
-    box.performPopupMenuAction (VMLTextEditor::deleteItemId);
-    EXPECT_EQ (box.getText(), "c");
-    EXPECT_TRUE (enabledMenuIds (box).contains (VMLTextEditor::undoItemId));
-    box.performPopupMenuAction (VMLTextEditor::undoItemId);
-    EXPECT_EQ (box.getText(), "abc");
-}
-
-//==============================================================================
-TEST_F (VMLTextEditorSingleLine, ListenersAreCalledLastToFirstAndRemovalsCount)
-{
-    Log log;
-    RecordingListener a (log, "a"), b (log, "b"), c (log, "c");
-    for (auto* l : { &a, &b, &c, &b })
-        box.addListener (l);
-    press (box, KP::returnKey);
-    zotest::pumpMessages (30);
-    EXPECT_EQ (log, (Log { "c:return", "b:return", "a:return" }));
-
-    log.clear();
-    c.onCall = [&] { box.removeListener (&a); box.removeListener (&c); };
-    type (box, "x");
-    zotest::pumpMessages (30);
-    EXPECT_EQ (log, (Log { "c:text", "b:text" }));
-}
-
-TEST (VMLTextEditorListeners, DeliveryStopsWhenACallbackDeletesTheBox)
-{
-    Log log;
-    RecordingListener first (log, "first"), last (log, "last");
-    auto* box = new VMLTextEditor();
-    box->addListener (&first);
-    box->addListener (&last);
-    last.onCall = [&box] { delete box; box = nullptr; };
-    box->keyPressed (KP (KP::escapeKey));
-    zotest::pumpMessages (30);
-    EXPECT_EQ (log, (Log { "last:escape" }));
-}
-
-//==============================================================================
-TEST_F (VMLTextEditorSingleLine, ClicksPlaceTheCaretAndSelectWordsAndLines)
-{
-    box.setText ("alpha beta", false);
-    const auto at = [this] (int index)
-    {
-        const auto r = box.getCaretRectangleForCharIndex (index).toFloat();
-        return juce::Point<float> (r.getX() + 1.0f, r.getCentreY());
-    };
-
-    box.mouseDown (zotext::mouseAt (box, at (2)));
-    box.mouseUp (zotext::mouseAt (box, at (2)));
-    EXPECT_EQ (box.getCaretPosition(), 2);
-    box.mouseDoubleClick (zotext::mouseAt (box, at (7), 2));
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (6, 10));
-    box.mouseDoubleClick (zotext::mouseAt (box, at (7), 3));
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (0, 10));
-    box.setCaretPosition (1);
-    box.mouseDown (zotext::mouseAt (box, at (4), 1, MK::leftButtonModifier | MK::shiftModifier));
-    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (1, 4));
-}
-
-//==============================================================================
-TEST (VMLTextEditorToolkitCalls, TextInputAndAccessibilitySeeTheBoxsText)
-{
-    struct AccessibleBox : VMLTextEditor
-    {
-        using VMLTextEditor::VMLTextEditor;
-        using VMLTextEditor::createAccessibilityHandler;
-    } box, secret ({}, '*');
-    box.setSize (120, 30);
-    box.setText ("Track 7", false);
-    box.setCaretPosition (3);
-
-    juce::TextInputTarget& target = box;
-    EXPECT_EQ (target.getTextInRange ({ 0, 5 }), "Track");
-    EXPECT_EQ (target.getCharIndexForPoint (target.getCaretRectangle().getCentre()), 3);
-    target.insertTextAtCaret ("!");
-    EXPECT_EQ (box.getText(), "Tra!ck 7");
-
-    auto handler = box.createAccessibilityHandler();
-    ASSERT_NE (handler->getTextInterface(), nullptr);
-    EXPECT_EQ (handler->getTextInterface()->getAllText(), "Tra!ck 7");
-    handler->getTextInterface()->setText ("Bus");
-    EXPECT_EQ (box.getText(), "Bus");
-    secret.setText ("pin", false);
-    EXPECT_EQ (secret.createAccessibilityHandler()->getTextInterface()->getAllText(), "***");
-
-    juce::Value mirror;
-    mirror.referTo (box.getTextValue());
-    type (box, "!");
-    EXPECT_EQ (mirror.toString(), "Bus!");
-}
-
-TEST (VMLTextEditorSetText, AnEndCaretFollowsTheEndOnlyInASingleLineBox)
-{
-    VMLTextEditor single, multi;
-    multi.setMultiLine (true, true);
-    for (auto* box : { &single, &multi })
-    {
-        box->setText ("abc", false);
-        box->setCaretPosition (3);
-        box->setText ("abcdefg", false);
-        EXPECT_EQ (box->getCaretPosition(), box == &single ? 7 : 3);
-        box->setText ("x", false);
-        EXPECT_EQ (box->getCaretPosition(), 1) << "clamped";
-    }
+    setUp (box, 120, 24, mixedName()).setBorder ({ 0, 2, 0, 2 });
+    box.setCaretPosition (0);
+    const auto image = paint (box);
+    EXPECT_TRUE (showsEveryGlyph (image, box.getLocalBounds().reduced (1), 14.0f, juce::Colours::black));
+    // The Chinese pair's ink and its selection fill the room between the caret places before and after it.
+    const int left = box.getCaretRectangleForCharIndex (6).getX(), right = box.getCaretRectangleForCharIndex (8).getX();
+    const auto pair = inkColumns (image.getClippedImage ({ left, 0, right - left, 24 }), [] (auto p) { return p.getBrightness() > 0.5f; });
+    EXPECT_TRUE (pair.first <= 2 && pair.last >= right - left - 3) << pair.first << " " << pair.last;
+    box.setColour (juce::TextEditor::highlightColourId, juce::Colours::red);
+    box.setHighlightedRegion ({ 6, 8 });
+    const auto red = inkColumns (paint (box), [] (auto p) { return p.getRed() > 120 && p.getGreen() < 90; });
+    EXPECT_TRUE (std::abs (red.first - left) <= 1 && std::abs (red.last + 1 - right) <= 1) << red.first << ".." << red.last;
 }
