@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "tests/EditorTestSupport.h"
+#include "tests/EngineTestSupport.h"
 
 using namespace zoeditor;
 
@@ -23,10 +27,9 @@ struct Form
 
     void link (const char* parameterName, const char* leaderName, const char* followerName, const char* ruleName)
     {
-        ASSERT_TRUE (User::choose (parameter(), parameterName));
-        ASSERT_TRUE (User::choose (leader(), leaderName));
-        ASSERT_TRUE (User::choose (follower(), followerName));
-        ASSERT_TRUE (User::choose (rule(), ruleName));
+        for (auto [box, item] : { std::pair (&parameter(), parameterName), { &leader(), leaderName },
+                                  { &follower(), followerName }, { &rule(), ruleName } })
+            ASSERT_TRUE (User::choose (*box, item));
     }
 
     // A click on a number box opens its text field; Return takes the typed number.
@@ -48,17 +51,6 @@ struct Form
     }
 
     BrindleView& window;
-};
-
-// Counts what the host hears of a parameter.
-struct HostNotifications : juce::AudioProcessorParameter::Listener
-{
-    explicit HostNotifications (juce::AudioProcessorParameter& p) : param (p) { param.addListener (this); }
-    ~HostNotifications() override { param.removeListener (this); }
-    void parameterValueChanged (int, float) override { ++count; }
-    void parameterGestureChanged (int, bool) override {}
-    juce::AudioProcessorParameter& param;
-    int count = 0;
 };
 
 bool alertShows (const juce::String& text)
@@ -121,19 +113,12 @@ TEST (BrindleViewLinkForm, UpdateLinkPulsesWhileTheFormDiffersFromTheLink)
     EXPECT_FALSE (form.add().isEnabled()) << "the form matches the link it made";
 
     // Each difference pulses "Update Link"; the pulse steps 0.1 per tick and turns at 0.2 and 0.8.
-    const auto alphaAfterTick = [&form]
+    ASSERT_TRUE (User::choose (form.rule(), "Half (0.5x)"));
+    for (float alpha : { 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.7f, 0.6f, 0.5f })
     {
         form.tick();
-        return form.add().findColour (juce::TextButton::buttonColourId).getFloatAlpha();
-    };
-
-    ASSERT_TRUE (User::choose (form.rule(), "Half (0.5x)"));
-    std::vector<float> alphas;
-    for (int i = 0; i < 10; ++i)
-        alphas.push_back (alphaAfterTick());
-    const float expected[] = { 0.2f, 0.3f, 0.4f, 0.5f, 0.6f, 0.7f, 0.8f, 0.7f, 0.6f, 0.5f };
-    for (int i = 0; i < 10; ++i)
-        EXPECT_NEAR (alphas[(size_t) i], expected[i], 0.005f) << i;
+        EXPECT_NEAR (form.add().findColour (juce::TextButton::buttonColourId).getFloatAlpha(), alpha, 0.005f);
+    }
     EXPECT_EQ (form.add().getButtonText(), "Update Link");
     EXPECT_TRUE (form.add().isEnabled());
     EXPECT_EQ (form.add().findColour (juce::TextButton::buttonColourId).withAlpha (1.0f), juce::Colours::violet);
@@ -174,13 +159,9 @@ TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
     } head;
     auto& own = *tracks[0]->processor;
     own.setPlayHead (&head);
-    const auto playOneBlock = [&own]
-    {
-        juce::AudioBuffer<float> buffer (2, 64);
-        juce::MidiBuffer midi;
-        own.processBlock (buffer, midi);
-    };
-    playOneBlock();
+    juce::AudioBuffer<float> block (2, 64);
+    juce::MidiBuffer midi;
+    own.processBlock (block, midi);
 
     form.link ("Pan", "Track 1", "Track 2", "Reverse (-x)");
     ASSERT_TRUE (User::choose (form.unit(), "Beat"));
@@ -195,7 +176,7 @@ TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
     form.tick();
     EXPECT_FALSE (form.add().isEnabled());
     head.bpm = 120.0;
-    playOneBlock();
+    own.processBlock (block, midi);
     form.tick();
     EXPECT_EQ (form.add().getButtonText(), "Update Link");
 
@@ -223,27 +204,53 @@ TEST (BrindleViewLinkForm, OnlyTheUsersOwnTurnOfAKnobTellsTheHost)
     table().addMaster (2, 0, 1, "Reverse (-x)", 1.0f, 0, 0, 0.0f, 0);
     table().addMaster (1, 2, 1, "Half (0.5x)", 1.0f, 0, 0, 0.0f, 0);
     auto& leaderWindow = tracks[0]->openWindow ({ 0, 0 });
-    auto& followerWindow = tracks[2]->openWindow ({ 580, 470 });
+    tracks[2]->openWindow ({ 580, 470 });
     auto& leaderPan = *tracks[0]->processor->getKtParameter (1);
     auto& followerPan = *tracks[2]->processor->getKtParameter (1);
-    HostNotifications leaderHost (leaderPan), followerHost (followerPan);
+    zoengine::HostListener leaderHost, followerHost;
+    leaderPan.addListener (&leaderHost);
+    followerPan.addListener (&followerHost);
 
     // The user turns the leader's pan knob up while the transport is stopped:
     // the chain moves at once, without a word to the followers' hosts.
     User::drag (leaderWindow, { 176, 85 }, { -20, -40 });
     zotest::pumpMessages (50);
-    EXPECT_GT (leaderHost.count, 0);
+    EXPECT_GT ((int) leaderHost.indices.size(), 0);
     EXPECT_GT (leaderPan.getValue(), 0.5f);
     EXPECT_FLOAT_EQ (tracks[2]->processor->pan.load(), -leaderPan.value.load());
     EXPECT_FLOAT_EQ (tracks[1]->processor->pan.load(), 0.5f * -leaderPan.value.load());
-    EXPECT_EQ (followerHost.count, 0);
+    EXPECT_EQ ((int) followerHost.indices.size(), 0);
+
+    // Hosts go on processing while stopped: the windows' direct ticks meet each
+    // instance's own ticks on its audio thread, as other controls move and the
+    // follower's window closes and opens again.
+    std::atomic<bool> running { true };
+    std::vector<std::thread> audio;
+    for (auto& track : tracks)
+        audio.emplace_back ([&running, &b = *track->processor]
+        {
+            juce::AudioBuffer<float> buffer (2, 100);
+            juce::MidiBuffer midi;
+            while (running)
+                b.processBlock (buffer, midi);
+        });
+    for (juce::Point<int> at : { juce::Point<int> (76, 85), { 176, 85 }, { 215, 432 }, { 130, 464 } })
+        User::drag (leaderWindow, at, { -15 });
+    tracks[2]->closeWindow();
+    auto& followerWindow = tracks[2]->openWindow ({ 580, 470 });
+    running = false;
+    for (auto& thread : audio)
+        thread.join();
     EXPECT_FALSE (componentAt<VParamSlider> (followerWindow, { 176, 90 })->isEnabled());
+    EXPECT_EQ ((int) followerHost.indices.size(), 0);
 
     // Host automation moves the leader's knob, which says nothing back either.
-    const int heard = leaderHost.count;
+    const int heard = (int) leaderHost.indices.size();
     leaderPan.setValue (0.25f);
     zotest::pumpMessages (50);
     EXPECT_NEAR (componentAt<VParamSlider> (leaderWindow, { 176, 90 })->getValue(), -0.5, 0.01);
-    EXPECT_EQ (leaderHost.count, heard);
-    EXPECT_EQ (followerHost.count, 0);
+    EXPECT_EQ ((int) leaderHost.indices.size(), heard);
+    EXPECT_EQ ((int) followerHost.indices.size(), 0);
+    leaderPan.removeListener (&leaderHost);
+    followerPan.removeListener (&followerHost);
 }

@@ -108,7 +108,6 @@ TEST (BrindleView, PaintsFramesCurvesAndLabelsWhereTheLinksAre)
     table().addMaster (3, 1, 2, "Reciprocal (1/x)", 1.0f, 0, 4, 20000.0f, 40);
     zotest::pumpMessages (20);
     auto& window = tracks[1]->openWindow();
-    screenshot ("links");
     const auto image = snapshot (window);
 
     // Frames: the own row green, other tracks grey, rows without a track darker.
@@ -200,15 +199,6 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
     auto tracks = makeTracks (3);
     auto& a = tracks[0]->openWindow ({ 0, 0 });
     auto& b = tracks[1]->openWindow ({ 580, 470 });
-    int renames = 0;
-    struct : VChangeListener
-    {
-        void changeListenerCallback (VChangeBroadcaster*, const juce::String& m) override { *count += m == "Set_TrackName"; }
-        int* count;
-    } log;
-    log.count = &renames;
-    table().addChangeListener (&log);
-
     const auto retype = [] (BrindleView& window, juce::Point<int> at, const juce::String& text, int key)
     {
         auto* box = componentAt<VMLTextEditor> (window, at);
@@ -222,11 +212,6 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
     EXPECT_EQ (table().getTrackName (1), "Bass");
     for (auto* window : { &a, &b })
         EXPECT_EQ (componentAt<juce::ComboBox> (*window, { 150, 297 })->getItemText (1), "Bass");
-
-    // The same name again sends nothing.
-    renames = 0;
-    retype (b, row1, "Bass", juce::KeyPress::returnKey);
-    EXPECT_EQ (renames, 0);
 
     // Refused names: a warning over the window they were typed in, and the stored name comes back.
     for (auto [typed, warning] : { std::pair<const char*, const char*> (
@@ -251,9 +236,6 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
     EXPECT_EQ (componentAt<VMLTextEditor> (b, row2)->getText(), "Pads");
 
     // The follower column only shows names.
-    renames = 0;
     retype (a, { 510, 65 }, "Drums", juce::KeyPress::returnKey);
     EXPECT_EQ (table().getTrackName (0), "Track 1");
-    EXPECT_EQ (renames, 0);
-    table().removeChangeListener (&log);
 }

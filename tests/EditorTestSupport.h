@@ -1,24 +1,15 @@
 #pragma once
 
-#include <memory>
-#include <vector>
-
-#include <gtest/gtest.h>
-#include <juce_gui_basics/juce_gui_basics.h>
-
 #include "editor/BrindleView.h"
-#include "engine/Brindle.h"
-#include "engine/VSharedData.h"
+#include "tests/EngineTestSupport.h"
 #include "tests/UiTestSupport.h"
 
 namespace zoeditor
 {
 using namespace zotest;
+using zoengine::table;
 
-inline VSharedData& table() { return *VSharedData::sharedInstance(); }
-
-// One host track: the instance, and its window while it is open, on screen at
-// its own place as a host would show it.
+// One host track: the instance, and its window while it is open.
 struct Track
 {
     Track() : processor (std::make_unique<Brindle>()) {}
@@ -31,13 +22,7 @@ struct Track
         return *window;
     }
 
-    void closeWindow()
-    {
-        window.reset();
-        zotest::pumpMessages (5);
-    }
-
-    int row() const { return table().getDataIndex (processor->trackId); }
+    void closeWindow() { window.reset(); zotest::pumpMessages (5); }
 
     std::unique_ptr<Brindle> processor;
     std::unique_ptr<BrindleView> window;
@@ -45,8 +30,7 @@ struct Track
 
 const juce::Colour panColour { 0xfff5df18 };
 
-// A link's label as the window should draw it: the text in the colour,
-// centred left in a 120 x 20 box at (x, y), on the window's background.
+// A link's label as the window should draw it, on the window's background.
 inline juce::Image expectedLabel (const juce::String& text, juce::Colour colour, int x, int y)
 {
     juce::Image image (juce::Image::ARGB, 700, 550, true);
@@ -65,5 +49,4 @@ inline std::vector<std::unique_ptr<Track>> makeTracks (int n)
     zotest::pumpMessages (10);
     return tracks;
 }
-
 } // namespace zoeditor

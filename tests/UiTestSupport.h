@@ -15,130 +15,92 @@ namespace zotest
 // Puts a component on screen as a top-level window with the keyboard focus.
 void showOnScreen (juce::Component& window, juce::Point<int> at = { 20, 20 });
 
-//==============================================================================
 // The user's hand. Events enter at the window's peer, where the toolkit's X11
-// layer hands in what the server reports, so hit-testing, focus, drag and
-// double-click detection all run as they do for a real mouse and keyboard.
+// layer hands in what the server reports, so hit-testing, focus, drags and
+// double-click detection run as they do for a real mouse and keyboard.
 struct User
 {
     static void mouse (juce::Component& c, juce::Point<int> local, juce::ModifierKeys buttons)
     {
         auto* peer = c.getPeer();
         ASSERT_NE (peer, nullptr) << "the component is not on screen";
-        const auto at = peer->getComponent().getLocalPoint (&c, local).toFloat();
         juce::ModifierKeys::currentModifiers = buttons;
-        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, at, buttons,
+        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse,
+                                peer->getComponent().getLocalPoint (&c, local).toFloat(), buttons,
                                 juce::MouseInputSource::defaultPressure, juce::MouseInputSource::defaultOrientation,
                                 juce::Time::currentTimeMillis());
     }
 
-    // Twice: the first event a window gets only tells the toolkit that the
-    // pointer has entered it.
+    // Twice: the first event a window gets only tells it that the pointer came in.
     static void moveTo (juce::Component& c, juce::Point<int> local)
     {
         mouse (c, local, {});
         mouse (c, local, {});
     }
 
-    // As a window manager does on a click: the window takes the keyboard focus
-    // first. The server's own focus event comes in later and hands the focus
-    // to the window itself, so the user waits for it before clicking into a
-    // box; it would otherwise take the focus back from the box.
+    // As a window manager does on a click, the window first takes the keyboard focus; the
+    // user waits for the server's focus event, which would take it back from a box.
     static void focusWindowOf (juce::Component& c)
     {
         auto* window = c.getTopLevelComponent();
-        auto* peer = c.getPeer();
-
-        for (int attempt = 0; attempt < 30 && peer != nullptr; ++attempt)
+        for (int attempt = 0; attempt < 30 && c.getPeer() != nullptr; ++attempt)
         {
-            if (peer->isFocused() && window->hasKeyboardFocus (true))
+            if (c.getPeer()->isFocused() && window->hasKeyboardFocus (true))
                 return;
-
             window->grabKeyboardFocus();
             pumpMessages (100);
         }
     }
 
-    static void click (juce::Component& c, juce::Point<int> local)
+    // A press at `from`, moves by the vertical offsets (negative is up), a release;
+    // no offsets make a click, and `clicks` presses in a row a double click.
+    static void drag (juce::Component& c, juce::Point<int> from, std::vector<int> dys, int clicks = 1)
     {
         focusWindowOf (c);
-        moveTo (c, local);
-        mouse (c, local, juce::ModifierKeys::leftButtonModifier);
-        mouse (c, local, {});
-        pumpMessages (5);
-    }
-
-    static void click (juce::Component& c)
-    {
-        click (c, c.getLocalBounds().getCentre());
-    }
-
-    static void doubleClick (juce::Component& c, juce::Point<int> local)
-    {
-        focusWindowOf (c);
-        moveTo (c, local);
-        for (int i = 0; i < 2; ++i)
+        moveTo (c, from);
+        auto at = from;
+        for (int i = 0; i < clicks; ++i)
         {
-            mouse (c, local, juce::ModifierKeys::leftButtonModifier);
-            mouse (c, local, {});
+            mouse (c, from, juce::ModifierKeys::leftButtonModifier);
+            for (int dy : dys)
+                mouse (c, at = from.translated (0, dy), juce::ModifierKeys::leftButtonModifier);
+            mouse (c, at, {});
         }
         pumpMessages (5);
     }
 
-    // A drag with the left button by the given vertical offsets (negative is up).
-    static void drag (juce::Component& c, juce::Point<int> from, std::vector<int> dys)
-    {
-        focusWindowOf (c);
-        moveTo (c, from);
-        mouse (c, from, juce::ModifierKeys::leftButtonModifier);
-        auto at = from;
-        for (int dy : dys)
-            mouse (c, at = from.translated (0, dy), juce::ModifierKeys::leftButtonModifier);
-        mouse (c, at, {});
-        pumpMessages (5);
-    }
+    static void click (juce::Component& c, juce::Point<int> local)        { drag (c, local, {}); }
+    static void click (juce::Component& c)                                 { click (c, c.getLocalBounds().getCentre()); }
+    static void doubleClick (juce::Component& c, juce::Point<int> local)  { drag (c, local, {}, 2); }
 
     // Keys go to whatever has the keyboard focus in the window.
     static void key (juce::Component& window, const juce::KeyPress& press)
     {
-        auto* peer = window.getPeer();
-        ASSERT_NE (peer, nullptr);
-        peer->handleKeyPress (press);
+        ASSERT_NE (window.getPeer(), nullptr);
+        window.getPeer()->handleKeyPress (press);
         pumpMessages (5);
     }
 
     static void type (juce::Component& window, const juce::String& text)
     {
-        for (auto p = text.getCharPointer(); ! p.isEmpty();)
-        {
-            const auto c = p.getAndAdvance();
+        for (auto c : juce::Array<juce::juce_wchar> (text.toUTF32().getAddress(), text.length()))
             key (window, juce::KeyPress ((int) c, {}, c));
-        }
     }
 
-    static void selectAllAndType (juce::Component& window, const juce::String& text)
-    {
-        key (window, juce::KeyPress ('a', juce::ModifierKeys::commandModifier, 'a'));
-        key (window, juce::KeyPress (juce::KeyPress::backspaceKey));
-        type (window, text);
-    }
-
-    // Clicks into the box until it has the keyboard focus, then replaces its
-    // text by typing. The server's focus events come in late, and one can take
-    // the focus back from the box, as it does from a user who starts typing
-    // before the window is ready; the user then clicks again.
+    // Clicks into the box until it has the keyboard focus (a late focus event
+    // can take it back, and the user then clicks again), then replaces its text.
     static bool typeInto (VMLTextEditor& box, const juce::String& text)
     {
+        auto& window = *box.getTopLevelComponent();
         for (int attempt = 0; attempt < 10; ++attempt)
         {
             click (box);
             pumpMessages (150);
-
             if (! box.hasKeyboardFocus (true))
                 continue;
-
-            selectAllAndType (*box.getTopLevelComponent(), text);
-
+            key (window, juce::KeyPress ('a', juce::ModifierKeys::commandModifier, 'a'));
+            key (window, juce::KeyPress (juce::KeyPress::backspaceKey));
+            type (window, text);
             if (box.hasKeyboardFocus (true) && (box.isReadOnly() || box.getText() == text))
                 return true;
         }
@@ -173,22 +135,16 @@ inline bool User::choose (juce::ComboBox& box, const juce::String& itemText)
     if (! pumpUntil ([] { return openMenu() != nullptr; }, 2000))
         return false;
 
-    auto* menu = openMenu();
-    const int index = [&]
-    {
-        for (int i = 0; i < box.getNumItems(); ++i)
-            if (box.getItemText (i) == itemText)
-                return i;
-        return -1;
-    }();
-
     // The menu's item rows are its children, in item order.
-    if (index < 0 || index >= menu->getNumChildComponents())
+    auto* menu = openMenu();
+    int index = 0;
+    while (index < box.getNumItems() && box.getItemText (index) != itemText)
+        ++index;
+    if (index >= menu->getNumChildComponents())
         return false;
 
-    auto* item = menu->getChildComponent (index);
+    const auto centre = menu->getChildComponent (index)->getBounds().getCentre();
     pumpMessages (300); // the menu ignores a release in its first 250 ms
-    const auto centre = item->getBounds().getCentre();
     moveTo (*menu, centre);
     pumpMessages (60);
     mouse (*menu, centre, juce::ModifierKeys::leftButtonModifier);
@@ -197,7 +153,6 @@ inline bool User::choose (juce::ComboBox& box, const juce::String& itemText)
     return pumpUntil ([] { return openMenu() == nullptr; }, 2000);
 }
 
-//==============================================================================
 // The deepest component of type T at a point of the window.
 template <typename T>
 T* componentAt (juce::Component& window, juce::Point<int> at)
@@ -228,13 +183,9 @@ inline bool sameArea (const juce::Image& a, const juce::Image& b, juce::Rectangl
     return true;
 }
 
-inline juce::Image snapshot (juce::Component& window)
-{
-    return window.createComponentSnapshot (window.getLocalBounds());
-}
+inline juce::Image snapshot (juce::Component& window) { return window.createComponentSnapshot (window.getLocalBounds()); }
 
-// True once the X server shows the colour at that point of the window, as
-// the window's renderer last drew it there (not a fresh paint).
+// True once the X server shows the colour there, as the window's renderer last drew it.
 inline bool showsOnScreen (juce::Component& window, juce::Point<int> at, juce::Colour colour)
 {
     return pumpUntil ([&] {
@@ -243,26 +194,12 @@ inline bool showsOnScreen (juce::Component& window, juce::Point<int> at, juce::C
     }, 3000);
 }
 
-// A real X screenshot, drawn through the OpenGL renderer, for a person to look
-// at: only when ZO_SCREENSHOT_DIR names a folder.
-inline void screenshot (const juce::String& name)
-{
-    const auto dir = juce::SystemStats::getEnvironmentVariable ("ZO_SCREENSHOT_DIR", {});
-    if (dir.isEmpty())
-        return;
-    pumpMessages (300);
-    juce::ChildProcess import;
-    if (import.start ("import -window root " + dir + "/" + name + ".png"))
-        import.waitForProcessToFinish (20000);
-}
-
 // The alert windows on screen now, and their texts as "title. message".
 inline std::vector<juce::AlertWindow*> alerts()
 {
     std::vector<juce::AlertWindow*> found;
-    auto& desktop = juce::Desktop::getInstance();
-    for (int i = 0; i < desktop.getNumComponents(); ++i)
-        if (auto* alert = dynamic_cast<juce::AlertWindow*> (desktop.getComponent (i)))
+    for (int i = 0; i < juce::Desktop::getInstance().getNumComponents(); ++i)
+        if (auto* alert = dynamic_cast<juce::AlertWindow*> (juce::Desktop::getInstance().getComponent (i)))
             found.push_back (alert);
     return found;
 }

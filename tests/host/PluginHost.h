@@ -19,21 +19,18 @@ public:
 
     bool isLoaded() const { return description != nullptr; }
     juce::String getError() const { return error; }
-
     // A new, prepared instance: one track of the session.
     std::unique_ptr<juce::AudioPluginInstance> createInstance();
 
     // Runs one block of a 1 kHz sine through the instance and returns the
-    // ratio of output to input level (both channels together).
-    float processBlock (juce::AudioPluginInstance& instance);
+    // ratio of output to input level (of both channels, or of the one given).
+    float processBlock (juce::AudioPluginInstance& instance, int channel = -1);
 
     static juce::MemoryBlock saveState (juce::AudioPluginInstance& instance);
     static void restoreState (juce::AudioPluginInstance& instance, const juce::MemoryBlock& state);
-
     // A host state for the instance that carries the given element as the
     // plug-in's own saved state (as a project file written earlier would).
     juce::MemoryBlock hostStateFor (juce::AudioPluginInstance& instance, const juce::XmlElement& element) const;
-
     // The plug-in's own element inside a host state, or null.
     std::unique_ptr<juce::XmlElement> pluginElementOf (const juce::MemoryBlock& hostState) const;
 
