@@ -6,6 +6,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
+#include "tests/ScreenGrab.h"
 #include "tests/TestSupport.h"
 #include "widgets/VMLTextEditor.h"
 
@@ -189,7 +190,7 @@ inline juce::Image snapshot (juce::Component& window) { return window.createComp
 inline bool showsOnScreen (juce::Component& window, juce::Point<int> at, juce::Colour colour)
 {
     return pumpUntil ([&] {
-        const auto shot = juce::createSnapshotOfNativeWindow (window.getPeer()->getNativeHandle());
+        const auto shot = grabWindow (window.getPeer());
         return shot.isValid() && shot.getPixelAt (at.x, at.y) == colour;
     }, 3000);
 }

@@ -149,7 +149,8 @@ TEST (VLookAndFeel, AChineseTrackNameShowsEveryGlyph)
     };
     for (auto& [what, height, painter, area] : roads)
     {
-        const auto image = paint (200, 30, [&] (juce::Graphics& g) { g.fillAll (field); painter (g); });
+        const auto& paintRoad = painter;
+        const auto image = paint (200, 30, [&] (juce::Graphics& g) { g.fillAll (field); paintRoad (g); });
         EXPECT_EQ ((bool) showsEveryGlyph (image, area, std::abs (height), field), height > 0) << what;
     }
 }
@@ -265,7 +266,8 @@ TEST (VDerivedLooks, ANumberBoxShowsTheValueWithTheIntervalsDecimalsAndItsSuffix
     // interval, value, then the text shown: nothing but the text
     for (auto [interval, value, shown] : { std::tuple { 0.01, 1.5, "1.50" }, { 0.1, 12.5, "12.5" }, { 10.0, 250.0, "250" }, { 0.0, 3.0, "3" } })
     {
-        const auto text = paint (80, 20, [&] (auto& g) { g.setFont (13.0f), g.setColour (teal), g.drawFittedText (shown, 0, 0, 80, 20, juce::Justification::centred, 1, 0.0f); });
+        const juce::String expected (shown);
+        const auto text = paint (80, 20, [&] (auto& g) { g.setFont (13.0f), g.setColour (teal), g.drawFittedText (expected, 0, 0, 80, 20, juce::Justification::centred, 1, 0.0f); });
         EXPECT_TRUE (sameArea (drawn (interval, value), text, { 0, 0, 80, 20 })) << shown;
     }
     // The suffix ends one blank before the right edge; the value is centred in the room left of it.

@@ -7,6 +7,7 @@
 
 #include <juce_gui_extra/juce_gui_extra.h>
 
+#include "tests/ScreenGrab.h"
 #include "tests/TestSupport.h"
 #include "tests/host/PluginHost.h"
 
@@ -47,8 +48,7 @@ struct HostWindow : juce::Component
     {
         toFront (false);
         return zotest::pumpUntil ([&] {
-            auto* peer = getPeer();
-            const auto shot = peer != nullptr ? juce::createSnapshotOfNativeWindow (peer->getNativeHandle()) : juce::Image();
+            const auto shot = zotest::grabWindow (getPeer());
             for (int row = 0; row <= tracks; ++row)
                 if (! shot.isValid() || shot.getPixelAt (350, 52 + 50 * row)
                                             != juce::Colour (row == ownRow ? 0xff008000 : row < tracks ? 0xff858585 : 0xff555555))
