@@ -100,11 +100,7 @@ TEST (Brindle, FollowFlagsChangeWhenTheLinkMessageArrives)
 
 TEST (Brindle, TheTempoIsTheHostsLastUsableOne)
 {
-    struct FixedPlayHead : juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override { PositionInfo info; info.setBpm (tempo); return info; }
-        double tempo = 120.0;
-    } head;
+    TempoHead head;
     Brindle b;
     b.setPlayHead (&head);
     // reported tempo, then the tempo in force; 120 before the first block
@@ -112,7 +108,7 @@ TEST (Brindle, TheTempoIsTheHostsLastUsableOne)
     const std::pair<double, double> reports[] = { { 0, 120 }, { -90, 120 }, { 93.5, 93.5 }, { nan, 93.5 }, { infinity, 93.5 } };
     for (auto [reported, inForce] : reports)
     {
-        head.tempo = reported;
+        head.bpm = reported;
         runSilence (b, 16);
         EXPECT_EQ (b.getBpm(), inForce) << reported;
     }

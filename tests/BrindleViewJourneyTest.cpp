@@ -6,12 +6,6 @@ using namespace zoeditor;
 
 namespace
 {
-// A host playing at 120 bpm.
-struct PlayingHead : juce::AudioPlayHead
-{
-    juce::Optional<PositionInfo> getPosition() const override { PositionInfo i; i.setBpm (120.0); i.setIsPlaying (true); return i; }
-};
-
 // One 10 ms block of a 1 kHz sine; returns the right channel's level over the left's.
 float playBlock (Brindle& b)
 {
@@ -56,21 +50,16 @@ TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
         EXPECT_EQ (table().getTrackName (row), names[row]);
     }
 
-    // Bass follows Lead's pan, reversed, two beats later.
-    const std::pair<juce::Point<int>, const char*> choices[] = {
-        { { 150, 252 }, "Pan" }, { { 150, 297 }, "Lead" }, { { 150, 342 }, "Bass" },
-        { { 150, 387 }, "Reverse (-x)" }, { { 140, 432 }, "Beat" } };
-    for (const auto& [box, item] : choices)
-        ASSERT_TRUE (User::choose (*componentAt<juce::ComboBox> (first, box), item));
-
-    PlayingHead head;
+    // Bass follows Lead's pan, reversed, two beats later, at the host's 120 bpm.
+    Form form (first);
+    form.link ("Pan", "Lead", "Bass", "Reverse (-x)");
+    ASSERT_TRUE (User::choose (form.unit(), "Beat"));
+    zoengine::TempoHead head;
+    head.playing = true;
     for (auto& t : session)
         t->processor->setPlayHead (&head), playBlock (*t->processor);
-
-    User::click (*componentAt<VNumberSlider> (first, { 215, 432 }));
-    User::type (first, "2");
-    User::key (first, juce::KeyPress (juce::KeyPress::returnKey));
-    User::click (*componentAt<juce::TextButton> (first, { 80, 514 }));
+    form.enter (form.delay(), "2");
+    User::click (form.add());
     zotest::pumpMessages (50);
 
     // The other windows draw the new curve on screen by themselves.
@@ -95,10 +84,9 @@ TEST (BrindleViewJourney, AUserLinksTwoTracksAndTheProjectComesBack)
     EXPECT_NEAR (componentAt<VParamSlider> (*session[2]->window, { 176, 90 })->getValue(), -0.5, 0.01);
 
     // Another rule: the button pulses "Update Link"; pressing it replaces the link.
-    auto& addButton = *componentAt<juce::TextButton> (first, { 80, 514 });
-    ASSERT_TRUE (User::choose (*componentAt<juce::ComboBox> (first, { 150, 387 }), "Half (0.5x)"));
-    ASSERT_TRUE (zotest::pumpUntil ([&] { return addButton.getButtonText() == "Update Link"; }));
-    User::click (addButton);
+    ASSERT_TRUE (User::choose (form.rule(), "Half (0.5x)"));
+    ASSERT_TRUE (zotest::pumpUntil ([&] { return form.add().getButtonText() == "Update Link"; }));
+    User::click (form.add());
     EXPECT_EQ (table().linkInfos[2][1].rule, "Half (0.5x)");
 
     // The project is saved, closed and opened again.

@@ -10,49 +10,6 @@ using namespace zoeditor;
 
 namespace
 {
-// The form's controls, found where the window puts them.
-struct Form
-{
-    explicit Form (BrindleView& w) : window (w) {}
-
-    juce::ComboBox& parameter() { return *componentAt<juce::ComboBox> (window, { 150, 252 }); }
-    juce::ComboBox& leader()    { return *componentAt<juce::ComboBox> (window, { 150, 297 }); }
-    juce::ComboBox& follower()  { return *componentAt<juce::ComboBox> (window, { 150, 342 }); }
-    juce::ComboBox& rule()      { return *componentAt<juce::ComboBox> (window, { 150, 387 }); }
-    juce::ComboBox& unit()      { return *componentAt<juce::ComboBox> (window, { 140, 432 }); }
-    VNumberSlider& scale()      { return *childrenOf<VNumberSlider> (window)[0]; }
-    VNumberSlider& delay()      { return *componentAt<VNumberSlider> (window, { 215, 432 }); }
-    VNumberSlider& init()       { return *componentAt<VNumberSlider> (window, { 130, 464 }); }
-    juce::TextButton& add()     { return *componentAt<juce::TextButton> (window, { 80, 514 }); }
-
-    void link (const char* parameterName, const char* leaderName, const char* followerName, const char* ruleName)
-    {
-        for (auto [box, item] : { std::pair (&parameter(), parameterName), { &leader(), leaderName },
-                                  { &follower(), followerName }, { &rule(), ruleName } })
-            ASSERT_TRUE (User::choose (*box, item));
-    }
-
-    // A click on a number box opens its text field; Return takes the typed number.
-    void enter (VNumberSlider& box, const juce::String& number)
-    {
-        User::click (box);
-        User::type (window, number);
-        User::key (window, juce::KeyPress (juce::KeyPress::returnKey));
-        zotest::pumpMessages (20);
-    }
-
-    // The window's 100 ms tick, driven by hand so that every step can be seen.
-    void tick()
-    {
-        auto* timer = (juce::Timer*) &window; // the window's own timer base
-        timer->stopTimer();
-        timer->timerCallback();
-        window.createComponentSnapshot ({ 1, 1 }); // a paint colours the pulsing button
-    }
-
-    BrindleView& window;
-};
-
 bool alertShows (const juce::String& text)
 {
     const bool shown = zotest::pumpUntil ([&] { return alertsShowing().contains ("Warning. " + text); }, 2000);
@@ -152,11 +109,8 @@ TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
     auto& window = tracks[0]->openWindow();
     Form form (window);
 
-    struct Head : juce::AudioPlayHead
-    {
-        juce::Optional<PositionInfo> getPosition() const override { PositionInfo i; i.setBpm (bpm); return i; }
-        double bpm = 100.0;
-    } head;
+    zoengine::TempoHead head;
+    head.bpm = 100.0;
     auto& own = *tracks[0]->processor;
     own.setPlayHead (&head);
     juce::AudioBuffer<float> block (2, 64);

@@ -40,10 +40,7 @@ TEST (BrindleView, OpensWithEveryTrackAndWarnsPastTenTracks)
 
         // A knob whose parameter follows a leader starts disabled.
         EXPECT_EQ (componentAt<VParamSlider> (window, { 176, 90 })->isEnabled(), count == 1);
-        juce::StringArray warnings;
-        if (count > 10)
-            warnings.add ("Warning. Maximum number of tracks supported: 10");
-        EXPECT_EQ (alertsShowing(), warnings);
+        EXPECT_EQ (alertsShowing(), count > 10 ? juce::StringArray ("Warning. Maximum number of tracks supported: 10") : juce::StringArray());
         dismissAlerts();
     }
 }
@@ -214,9 +211,8 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
         EXPECT_EQ (componentAt<juce::ComboBox> (*window, { 150, 297 })->getItemText (1), "Bass");
 
     // Refused names: a warning over the window they were typed in, and the stored name comes back.
-    for (auto [typed, warning] : { std::pair<const char*, const char*> (
-             "Bass", "Warning. This name has been used for another track, please choose a different name."),
-             std::pair<const char*, const char*> ("", "Warning. Cannot use an empty name.") })
+    for (auto [typed, warning] : { std::pair { "Bass", "Warning. This name has been used for another track, please choose a different name." },
+                                   std::pair { "", "Warning. Cannot use an empty name." } })
     {
         retype (b, row2, typed, juce::KeyPress::returnKey);
         ASSERT_TRUE (zotest::pumpUntil ([] { return ! alertsShowing().isEmpty(); }));

@@ -18,6 +18,13 @@ struct HostListener : juce::AudioProcessorParameter::Listener
     void parameterGestureChanged (int, bool) override {}
     std::vector<int> indices;
 };
+// A host's play head, at a tempo the test may change.
+struct TempoHead : juce::AudioPlayHead
+{
+    juce::Optional<PositionInfo> getPosition() const override { PositionInfo i; i.setBpm (bpm); i.setIsPlaying (playing); return i; }
+    double bpm = 120.0;
+    bool playing = false;
+};
 // A control bound to a parameter that counts its refreshes.
 struct CountingControl : KtHostParamControl
 {

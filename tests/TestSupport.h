@@ -1,6 +1,5 @@
 #pragma once
 
-#include <dlfcn.h>
 #include <functional>
 
 #include <juce_events/juce_events.h>
@@ -27,15 +26,5 @@ inline bool pumpUntil (const std::function<bool()>& condition, int timeoutMs = 5
     }
 
     return true;
-}
-
-// Without a window manager some atoms the toolkit sets do not exist, and Xlib's
-// default error handler would end the process.
-inline void tolerateMissingWindowManager()
-{
-    using Handler = int (*) (void*, void*);
-    if (auto* x11 = ::dlopen ("libX11.so.6", RTLD_NOW))
-        if (auto* set = reinterpret_cast<Handler (*) (Handler)> (::dlsym (x11, "XSetErrorHandler")))
-            set ([] (void*, void*) { return 0; });
 }
 } // namespace zotest

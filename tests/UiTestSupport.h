@@ -6,7 +6,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
-#include "tests/ScreenGrab.h"
+#include "tests/XServer.h"
 #include "tests/TestSupport.h"
 #include "widgets/VMLTextEditor.h"
 

@@ -3,10 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/Brindle.h"
+#include "tests/EditorTestSupport.h"
 #include "tests/WidgetTestSupport.h"
 #include "widgets/VNumberSlider.h"
-#include "widgets/VParamSlider.h"
 
 using namespace zowidgets;
 
@@ -106,41 +105,25 @@ TEST (VNumberSlider, AListenerMayDeleteTheBoxWhenADragStartsOrEnds)
     }
 }
 
-namespace
-{
-// A knob set up as the editor sets its knobs up: its changes go on to the processor.
-std::unique_ptr<VParamSlider> knobFor (Brindle& processor, int index)
-{
-    auto* param = processor.getKtParameter (index);
-    auto knob = std::make_unique<VParamSlider> (&processor, index);
-    knob->setSliderStyle (juce::Slider::RotaryVerticalDrag);
-    knob->setRange (param->minValue, param->maxValue, index < 2 ? 0.01 : 1.0);
-    knob->setValue (param->value.load(), juce::dontSendNotification);
-    knob->setSize (48, 71);
-    knob->onValueChange = [&processor, index, k = knob.get()] { processor.setParameterFromUi (index, (float) k->getValue(), false); };
-    return knob;
-}
-} // namespace
-
+// The editor's own knobs: volume at (76, 90), low-pass at (76, 171).
 TEST (VParamSlider, FollowsAChangeFromAnotherThreadOnceOnTheMessageThread)
 {
-    Brindle processor;
-    auto knob = knobFor (processor, 0);
+    zoeditor::Track track;
+    auto& knob = *componentAt<VParamSlider> (track.openWindow(), { 76, 90 });
     std::vector<bool> calls; // each: on the message thread
-    knob->onValueChange = [&calls, forward = knob->onValueChange] { calls.push_back (juce::MessageManager::existsAndIsCurrentThread()); forward(); };
-    std::thread ([&] { for (float n : { 0.25f, 0.6f, 0.75f }) processor.getKtParameter (0)->setValue (n); }).join();
-    EXPECT_EQ (knob->getValue(), 0.0);
+    knob.onValueChange = [&calls] { calls.push_back (juce::MessageManager::existsAndIsCurrentThread()); };
+    std::thread ([&] { for (float n : { 0.25f, 0.6f, 0.75f }) track.processor->getKtParameter (0)->setValue (n); }).join();
+    EXPECT_EQ (knob.getValue(), 0.0);
     ASSERT_TRUE (pumpUntil ([&] { return ! calls.empty(); }));
     pumpMessages (50);
-    EXPECT_TRUE (knob->getValue() == 6.0 && calls == std::vector<bool> { true }) << knob->getValue() << " after " << calls.size();
+    EXPECT_TRUE (knob.getValue() == 6.0 && calls == std::vector<bool> { true }) << knob.getValue() << " after " << calls.size();
 }
 
 TEST (VParamSlider, UserChangesReachTheHostInsideGesturesUnlessDisabled)
 {
-    Brindle processor;
-    auto& param = *processor.getKtParameter (2);
-    auto knob = knobFor (processor, 2);
-    Window window (*knob);
+    zoeditor::Track track;
+    auto& param = *track.processor->getKtParameter (2);
+    auto& knob = *componentAt<VParamSlider> (track.openWindow(), { 76, 171 });
     struct HostLog : juce::AudioProcessorParameter::Listener // B gesture begin, E end, V value
     {
         void parameterValueChanged (int, float) override { events += "V"; }
@@ -150,24 +133,23 @@ TEST (VParamSlider, UserChangesReachTheHostInsideGesturesUnlessDisabled)
     param.addListener (&host);
     const juce::Point<int> centre (24, 24);
 
-    User::drag (*knob, centre, { 10, 20, 30 });
+    User::drag (knob, centre, { 10, 20, 30 });
     EXPECT_TRUE (host.events.matchesWildcard ("BV*VE", false) && host.events.removeCharacters ("V") == "BE") << host.events;
     const auto dragged = param.value.load();
     host.events.clear();
-    knob->setEnabled (false);
+    knob.setEnabled (false);
     pumpMessages (600); // no double click with the drag
-    User::doubleClick (*knob, centre);
-    User::drag (*knob, centre, { -40 });
+    User::doubleClick (knob, centre);
+    User::drag (knob, centre, { -40 });
     pumpMessages (600);
     EXPECT_TRUE (param.value.load() == dragged && host.events.isEmpty()) << "a disabled knob leaves its parameter alone: " << host.events;
-    knob->setEnabled (true);
-    User::doubleClick (*knob, centre);
+    knob.setEnabled (true);
+    User::doubleClick (knob, centre);
     EXPECT_TRUE (host.events == "BEBEBVE" && param.value.load() == 20000.0f) << "each press, then the reset in a gesture of its own, at once: " << host.events;
     host.events.clear();
     pumpMessages (600);
-    User::mouse (*knob, centre, juce::ModifierKeys::leftButtonModifier);
-    knob.reset();
-    EXPECT_EQ (host.events, "BE") << "a knob destroyed mid-press ends its gesture";
-    User::mouse (window, centre, {});
+    User::mouse (knob, centre, juce::ModifierKeys::leftButtonModifier);
+    track.closeWindow();
+    EXPECT_EQ (host.events, "BE") << "a window closed mid-press ends its knob's gesture";
     param.removeListener (&host);
 }

@@ -48,9 +48,7 @@ juce::AudioProcessorParameter* parameterNamed (juce::AudioPluginInstance& instan
 }
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P (Formats, LinkedInstances,
-                          ::testing::Values (PluginHost::Format::vst3, PluginHost::Format::lv2),
-                          [] (const auto& formatInfo) { return formatInfo.param == PluginHost::Format::vst3 ? "VST3" : "LV2"; });
+INSTANTIATE_TEST_SUITE_P (Formats, LinkedInstances, ::testing::Values (PluginHost::Format::vst3, PluginHost::Format::lv2), PluginHost::nameOf);
 
 TEST_P (LinkedInstances, PublishesTheFourParametersByName)
 {

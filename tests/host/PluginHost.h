@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include <gtest/gtest.h>
 #include <juce_audio_processors/juce_audio_processors.h>
 
 // Loads the built plug-in the way a DAW does, through the toolkit's VST3 or
@@ -11,6 +12,8 @@ class PluginHost
 {
 public:
     enum class Format { vst3, lv2 };
+    // Test cases run against each format, named after it.
+    static std::string nameOf (const ::testing::TestParamInfo<Format>& info) { return info.param == Format::vst3 ? "VST3" : "LV2"; }
 
     static constexpr double sampleRate = 44100.0;
     static constexpr int blockSize = 441; // one control tick per block
