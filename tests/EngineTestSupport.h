@@ -54,9 +54,5 @@ inline juce::AudioBuffer<float> noise (int channels, int n, int seed)
             buffer.setSample (c, i, seed == 0 ? 0.0f : r.nextFloat() * 2.0f - 1.0f);
     return buffer;
 }
-inline void runSilence (Brindle& b, int samples, int blockSize = 441)
-{
-    auto buffer = noise (2, samples, 0);
-    process (b, buffer, blockSize);
-}
+inline void runSilence (Brindle& b, int samples, int blockSize = 441) { auto buffer = noise (2, samples, 0); process (b, buffer, blockSize); }
 } // namespace zoengine
