@@ -68,6 +68,29 @@ TEST (VLookAndFeel, AButtonContrastsOnHoverAndPressExceptAWindowButton)
     EXPECT_NEAR (fill (false, false).getAlpha(), 128, 1);
 }
 
+TEST (VLookAndFeel, AnAlertsButtonReadsWhiteOnDark)
+{
+    // Linux has no native alerts: the toolkit draws its own, with a button of no colour of its own.
+    tolerateMissingWindowManager();
+    juce::AlertWindow alert ("Warning", "Cannot use an empty name.", juce::MessageBoxIconType::WarningIcon);
+    alert.addButton ("OK", 1);
+    auto& button = *childrenOf<juce::TextButton> (alert).at (0);
+    const auto image = paintWithLook (button);
+
+    // Text against its background, by the WCAG contrast ratio: 4.5 is the least for text this size.
+    const auto luminance = [] (juce::Colour c)
+    {
+        const auto linear = [] (float v) { return v <= 0.03928f ? v / 12.92f : std::pow ((v + 0.055f) / 1.055f, 2.4f); };
+        return 0.2126f * linear (c.getFloatRed()) + 0.7152f * linear (c.getFloatGreen()) + 0.0722f * linear (c.getFloatBlue());
+    };
+    float text = 0.0f;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            text = juce::jmax (text, luminance (rgbAt (image, x, y)));
+    const float background = luminance (rgbAt (image, 2, 2));
+    EXPECT_GT ((text + 0.05f) / (background + 0.05f), 4.5f);
+}
+
 // A 100 x 30 toggle button: its tick box is a 15.4 square at (4, 7.3), so the disc (0.8 of it) has its
 // centre at (11.7, 15) and a radius of 6.16; a tick adds a dark ring to 2.77 and a teal dot to 2.46 from the centre.
 TEST (VLookAndFeel, AToggleButtonDrawsARoundTickBoxAndItsTextBesideIt)

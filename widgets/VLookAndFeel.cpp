@@ -65,6 +65,9 @@ VLookAndFeel::VLookAndFeel()
     setColour (juce::ComboBox::buttonColourId, juce::Colour (30, 32, 35));
     setColour (juce::ComboBox::textColourId, bodyText);
     setColour (juce::ComboBox::arrowColourId, juce::Colour (100, 104, 110));
+    // Text buttons draw white text: one that has no colour of its own (an alert's,
+    // a standalone window's) stands on the dark of the text fields.
+    setColour (juce::TextButton::buttonColourId, juce::Colour (35, 37, 39));
     setColour (juce::TextButton::textColourOnId, juce::Colour (255, 255, 255));
     setColour (juce::TextButton::textColourOffId, juce::Colour (255, 255, 255));
     setColour (juce::Toolbar::backgroundColourId, juce::Colour (51, 54, 58));
