@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "editor/BrindleView.h"
@@ -23,6 +24,10 @@ double panBoost (float p) noexcept
 
 //==============================================================================
 Brindle::Brindle()
+    // Stereo in and out, enabled as the plug-in comes: an LV2 host connects every
+    // port of an enabled bus, while a disabled one's ports are optional to it.
+    : juce::AudioProcessor (BusesProperties().withInput ("Input", juce::AudioChannelSet::stereo(), true)
+                                             .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
 {
     initialize();
     createParameters();
@@ -466,6 +471,12 @@ void Brindle::changeListenerCallback (VChangeBroadcaster* source, const juce::St
     if (source != sharedData)
         return;
 
+    // A change made in a window can rename this track or change a link it
+    // follows, or its leader's name. What a track's coming or going changes (a
+    // default name that moves, a link to a track that went) is the host's own
+    // doing, and the host may be deleting this instance at the same time.
+    tellHostIfNameOrLinksChanged (message != "Add_Track" && message != "Remove_Track");
+
     auto* view = getView();
 
     if (message == "Add_Track" || message == "Remove_Track")
@@ -545,31 +556,74 @@ std::unique_ptr<juce::XmlElement> Brindle::saveState()
         }
     }
 
-    const int row = sharedData->getDataIndex (trackId);
-    xml->setAttribute ("track_name", sharedData->getTrackName (row));
+    writeNameAndLinks (*xml);
+    xml->setAttribute ("Num_Tracks", sharedData->getNumTracks());
+    return xml;
+}
 
-    const bool hasRecords = row >= 0 && (size_t) row < sharedData->linkInfos.size();
+void Brindle::writeNameAndLinks (juce::XmlElement& xml) const
+{
+    const auto [name, links] = sharedData->getSavedRow (trackId);
+    xml.setAttribute ("track_name", name);
 
     for (int p = 0; p < sharedData->numParams; ++p)
     {
-        const auto info = hasRecords ? sharedData->linkInfos[(size_t) row][(size_t) p] : VSharedData::LinkInfo();
+        const auto& info = links[(size_t) p];
         const juce::String n (p);
 
         // Leaders travel by name only; their row is found again on load.
-        xml->setAttribute ("MasterIndexInVector_" + n, -1);
-        xml->setAttribute ("ControlParamIndex_" + n, info.controlParamIndex);
-        xml->setAttribute ("Rule_" + n, info.rule);
-        xml->setAttribute ("Scale_" + n, (double) info.scale);
-        xml->setAttribute ("DelayUnit_" + n, info.delayUnit);
-        xml->setAttribute ("DelayTimeInMs_" + n, 10 * info.delayBufferLength);
-        xml->setAttribute ("DelayBufferLength_" + n, info.delayBufferLength);
-        xml->setAttribute ("DelayTimeInBeats_" + n, info.delayTimeInBeats);
-        xml->setAttribute ("InitValue_" + n, (double) info.initValue);
-        xml->setAttribute ("MasterTrackName_" + n, info.masterTrackName);
+        xml.setAttribute ("MasterIndexInVector_" + n, -1);
+        xml.setAttribute ("ControlParamIndex_" + n, info.controlParamIndex);
+        xml.setAttribute ("Rule_" + n, info.rule);
+        xml.setAttribute ("Scale_" + n, (double) info.scale);
+        xml.setAttribute ("DelayUnit_" + n, info.delayUnit);
+        xml.setAttribute ("DelayTimeInMs_" + n, 10 * info.delayBufferLength);
+        xml.setAttribute ("DelayBufferLength_" + n, info.delayBufferLength);
+        xml.setAttribute ("DelayTimeInBeats_" + n, info.delayTimeInBeats);
+        xml.setAttribute ("InitValue_" + n, (double) info.initValue);
+        xml.setAttribute ("MasterTrackName_" + n, info.masterTrackName);
+    }
+}
+
+namespace
+{
+// Whether two copies of a track's name and links save alike: the leader's row
+// and the milliseconds (ten times the length) are not saved by themselves.
+bool savedAlike (const VSharedData::SavedRow& a, const VSharedData::SavedRow& b)
+{
+    const auto sameFloat = [] (float x, float y) { return std::memcmp (&x, &y, sizeof (float)) == 0; };
+    const auto sameLink = [&] (const VSharedData::LinkInfo& x, const VSharedData::LinkInfo& y)
+    {
+        return x.controlParamIndex == y.controlParamIndex && x.rule == y.rule && sameFloat (x.scale, y.scale)
+            && x.delayUnit == y.delayUnit && x.delayBufferLength == y.delayBufferLength
+            && x.delayTimeInBeats == y.delayTimeInBeats && sameFloat (x.initValue, y.initValue)
+            && x.masterTrackName == y.masterTrackName;
+    };
+    return a.first == b.first && std::equal (a.second.begin(), a.second.end(), b.second.begin(), b.second.end(), sameLink);
+}
+} // namespace
+
+void Brindle::tellHostIfNameOrLinksChanged (bool tell)
+{
+    {
+        const juce::ScopedLock sl (stateLock);
+        auto now = sharedData->getSavedRow (trackId);
+
+        // The first look, while this instance may still be under construction
+        // (an LV2 plug-in's message thread is not the host's), is the baseline.
+        const bool known = knownNameAndLinks.has_value();
+
+        if (known && savedAlike (now, *knownNameAndLinks))
+            return;
+
+        knownNameAndLinks = std::move (now);
+
+        if (! known || ! tell)
+            return;
     }
 
-    xml->setAttribute ("Num_Tracks", sharedData->getNumTracks());
-    return xml;
+    // Parameters reach the host by themselves; this is the rest of the project's copy.
+    updateHostDisplay (juce::AudioProcessorListener::ChangeDetails().withNonParameterStateChanged (true));
 }
 
 namespace
@@ -660,6 +714,9 @@ void Brindle::loadState (const juce::XmlElement* xml)
 
     if (sharedData->getDataIndex (trackId) == sharedData->getNumTracks() - 1)
         sharedData->addMasterFromLinkList();
+
+    // The host has just set this state; its own copy is current.
+    knownNameAndLinks = sharedData->getSavedRow (trackId);
 }
 
 //==============================================================================

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -11,9 +12,9 @@
 #include "engine/RBJBiquad.h"
 #include "engine/VChangeBroadcaster.h"
 #include "engine/VChangeListener.h"
+#include "engine/VSharedData.h"
 
 class BrindleView;
-class VSharedData;
 
 // The audio processor of one plug-in instance, that is of one host track.
 class Brindle : public juce::AudioProcessor,
@@ -112,6 +113,12 @@ private:
         float real;
     };
 
+    // The saved track name and link records, as saveState writes them; and,
+    // when `tell` is set, a word to the host when they differ from the copy it
+    // was last told of.
+    void writeNameAndLinks (juce::XmlElement& xml) const;
+    void tellHostIfNameOrLinksChanged (bool tell);
+
     Applicable applicableValue (int parameterIndex, float tableValue, float inForce) const;
     void refreshControlOf (KtParameter& parameter);
     float capCutoff (float cutoff) const noexcept;
@@ -121,6 +128,7 @@ private:
     std::array<KtParameter*, 4> ktParameters {};
 
     double bpm = 120.0;
+    std::optional<VSharedData::SavedRow> knownNameAndLinks; // under stateLock
     int controlCounter = 0;
 
     std::vector<std::unique_ptr<RBJBiquad>> lpfFilters;

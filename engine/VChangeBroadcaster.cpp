@@ -17,6 +17,7 @@ void VChangeBroadcaster::addChangeListener (VChangeListener* listener)
 
 void VChangeBroadcaster::removeChangeListener (VChangeListener* listener)
 {
+    const juce::ScopedLock dl (deliveryLock);
     const juce::ScopedLock sl (listenerLock);
     changeListeners.removeValue (listener);
 }
@@ -49,9 +50,14 @@ void VChangeBroadcaster::VChangeMessage::messageCallback()
 {
     auto* source = broadcaster.get();
 
-    if (source == nullptr || ! source->hasListener (listener))
+    if (source == nullptr)
         return;
 
-    // No lock is held here, so the listener may call back into its sender.
+    const juce::ScopedLock dl (source->deliveryLock);
+
+    if (! source->hasListener (listener))
+        return;
+
+    // listenerLock is not held here, so the listener may call back into its sender.
     listener->changeListenerCallback (source, message);
 }

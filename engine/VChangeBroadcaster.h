@@ -7,6 +7,12 @@
 // Sends text messages to its listeners. Every send posts one message per
 // listener to the message thread; nothing is merged, and a delivery is dropped
 // when the broadcaster has gone or the listener has left the set meanwhile.
+//
+// A delivery holds deliveryLock, and removeChangeListener takes it first: a
+// listener that leaves on another thread (a host deleting an LV2 instance while
+// the plug-in's own message thread delivers) waits for the delivery in hand and
+// gets no other. The listener's callback may take any other lock; nothing takes
+// deliveryLock while holding one.
 class VChangeBroadcaster
 {
 public:
@@ -41,6 +47,7 @@ private:
     juce::WeakReference<VChangeBroadcaster, juce::ReferenceCountedObject>::Master masterReference;
     juce::SortedSet<VChangeListener*> changeListeners;
     juce::CriticalSection listenerLock;
+    juce::CriticalSection deliveryLock;
 
     JUCE_DECLARE_NON_COPYABLE (VChangeBroadcaster)
 };

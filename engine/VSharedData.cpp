@@ -1,5 +1,7 @@
 #include "engine/VSharedData.h"
 
+#include <algorithm>
+
 #include "engine/Brindle.h"
 
 namespace
@@ -134,35 +136,55 @@ void VSharedData::removeTrack (int trackId)
 
 void VSharedData::setTrackName (int row, juce::String newName, Brindle* askedBy)
 {
-    if (! isRow (row) || trackNames[idx (row)] == newName)
-        return;
+    juce::String refusal;
+    Brindle* warned = nullptr;
 
-    if (newName.isEmpty())
     {
-        passWarning (row, askedBy, "Empty_Name");
-        sendChangeMessage ("Set_TrackName");
-        return;
-    }
+        const juce::ScopedLock sl (tableLock);
 
-    for (const auto& name : trackNames)
-    {
-        if (name == newName)
-        {
-            passWarning (row, askedBy, "Repeat_Name");
-            sendChangeMessage ("Set_TrackName");
+        if (! isRow (row) || trackNames[idx (row)] == newName)
             return;
+
+        if (newName.isEmpty())
+            refusal = "Empty_Name";
+        else if (std::find (trackNames.begin(), trackNames.end(), newName) != trackNames.end())
+            refusal = "Repeat_Name";
+
+        if (refusal.isEmpty())
+        {
+            trackNames[idx (row)] = newName;
+            refreshLeaderNames();
         }
+        else
+        {
+            // Any window can rename any track: the warning belongs to the window
+            // where the name was typed, and to no other.
+            warned = askedBy != nullptr ? askedBy : processors[idx (row)];
+        }
+
+        sendChangeMessage ("Set_TrackName");
     }
 
-    trackNames[idx (row)] = newName;
-    refreshLeaderNames();
-
-    sendChangeMessage ("Set_TrackName");
+    // Outside the lock: the window shows an alert, and no audio thread should wait for it.
+    if (warned != nullptr)
+        warned->showWarning (refusal);
 }
 
 juce::String VSharedData::getTrackName (int row) const
 {
     return isRow (row) ? trackNames[idx (row)] : juce::String();
+}
+
+VSharedData::SavedRow VSharedData::getSavedRow (int trackId) const
+{
+    const juce::ScopedLock sl (tableLock);
+
+    const int row = rowForTrack (trackId);
+
+    if (row < 0)
+        return { {}, std::vector<LinkInfo> (idx (numParams)) };
+
+    return { trackNames[idx (row)], linkInfos[idx (row)] };
 }
 
 int VSharedData::getNumTracks() const
@@ -298,6 +320,8 @@ void VSharedData::loadLinkListFromState (int trackId, int savedMasterIndex, int 
                                          float scale, int delayUnit, int delayTimeInBeats, int delayBufferLength,
                                          float initValue, juce::String masterTrackName)
 {
+    const juce::ScopedLock sl (tableLock);
+
     const int row = rowForTrack (trackId);
 
     if (row < 0 || ! isParameter (parameterIndex))
@@ -311,8 +335,6 @@ void VSharedData::loadLinkListFromState (int trackId, int savedMasterIndex, int 
     if (rule.isEmpty() && masterTrackName.isEmpty())
     {
         info = LinkInfo();
-
-        const juce::ScopedLock sl (tableLock);
 
         if (masterIndices[idx (row)][idx (parameterIndex)] >= 0)
         {
@@ -473,14 +495,6 @@ bool VSharedData::applyRule (const juce::String& rule, float scale, int paramete
         return false;
 
     return true;
-}
-
-void VSharedData::passWarning (int renamedRow, Brindle* askedBy, const juce::String& code) const
-{
-    // Any window can rename any track: the warning belongs to the window where
-    // the name was typed, and to no other.
-    if (auto* target = askedBy != nullptr ? askedBy : processors[idx (renamedRow)])
-        target->showWarning (code);
 }
 
 juce::String VSharedData::defaultTrackName (int row)

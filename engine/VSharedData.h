@@ -12,9 +12,12 @@ class Brindle;
 
 // The process-wide table of tracks and links that every plug-in instance shares.
 // One row per live instance; rows move down when an earlier row goes, track ids
-// never change. Names, row counts and link records are touched on the message
-// thread only; values, leader rows and delay rings are guarded by tableLock
-// because the audio threads read them on every control tick.
+// never change. Values, leader rows and delay rings are guarded by tableLock
+// because the audio threads read them on every control tick. Names, row counts
+// and link records are read without it by the windows on the message thread;
+// they are written under it, because a host may create, restore and delete
+// instances on a thread of its own (an LV2 plug-in's message thread is not the
+// host's), where getSavedRow() reads them.
 class VSharedData : public VChangeBroadcaster
 {
 public:
@@ -64,6 +67,12 @@ public:
 
     // An empty string for a row that does not exist.
     juce::String getTrackName (int row) const;
+
+    // The track's name and its link records, as its instance saves them, read
+    // under tableLock on any thread. An unknown id gives an empty name and
+    // cleared records.
+    using SavedRow = std::pair<juce::String, std::vector<LinkInfo>>;
+    SavedRow getSavedRow (int trackId) const;
     int getNumTracks() const;
 
     // The track's current row, or -1 when the table holds no such track.
@@ -139,7 +148,6 @@ private:
     void dropLiveLink (int row, int parameterIndex);
     void refreshLeaderNames();
     bool applyRule (const juce::String& rule, float scale, int parameterIndex, float x, float& result) const noexcept;
-    void passWarning (int renamedRow, Brindle* askedBy, const juce::String& code) const;
 
     static juce::String defaultTrackName (int row);
 

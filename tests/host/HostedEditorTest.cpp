@@ -23,7 +23,8 @@ void sizeLv2Holders (juce::Component& editor)
             holder->setSize (editor.getWidth(), editor.getHeight());
 }
 
-// A host's top-level window around a track's editor, each a little below and right of the last.
+// A host's top-level window around a track's editor, side by side on a screen
+// 2200 pixels wide (tests/run.sh).
 struct HostWindow : juce::Component
 {
     HostWindow (juce::AudioPluginInstance& track, int index) : editor (track.createEditorIfNeeded())
@@ -31,7 +32,7 @@ struct HostWindow : juce::Component
         if (editor == nullptr)
             return;
         addAndMakeVisible (*editor);
-        setBounds (20 + 40 * index, 20 + 30 * index, editor->getWidth(), editor->getHeight());
+        setBounds (730 * index, 0, editor->getWidth(), editor->getHeight());
         addToDesktop (0);
         setVisible (true);
         zotest::pumpUntil ([this] { return isShowing(); });
@@ -57,7 +58,80 @@ struct HostWindow : juce::Component
         });
     }
 
+    // Where a point of the window is on the screen, wherever the window manager put it.
+    juce::Point<int> onScreen (int x, int y) { return zotest::xtest::screenPositionOf (getPeer()) + juce::Point<int> (x, y); }
+
     std::unique_ptr<juce::AudioProcessorEditor> editor;
+};
+
+// A user's hand on the X server, where a window manager gives a clicked window
+// the X focus as a desktop does. Keys go where the focus is when the server
+// takes them, so the hand types only once the clicked window has it.
+namespace hand
+{
+using namespace zotest;
+
+// JUCE's LV2 host may hand the X focus to one of its own windows around the
+// plug-in's after a click, where the plug-in cannot keep its box focused: a user
+// who sees the caret go clicks again, and so does the hand.
+bool click (HostWindow& w, juce::Point<int> at)
+{
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        xtest::click (w.onScreen (at.x, at.y));
+        if (pumpUntil ([&] { return xtest::hasFocusAt (w.onScreen (at.x, at.y)); }, 1000))
+            return true;
+    }
+    return false;
+}
+
+void retype (HostWindow& w, juce::Point<int> box, const char* text)
+{
+    ASSERT_TRUE (click (w, box));
+    xtest::key ("a", true);
+    xtest::type (text);
+    xtest::key ("Return");
+}
+
+// Opens a combo box's menu and clicks the item standing at `item` in the window.
+void choose (HostWindow& w, juce::Point<int> box, juce::Point<int> item)
+{
+    const auto menuShows = [&]
+    {
+        const auto c = xtest::colourAt (w.onScreen (item.x, item.y));
+        return c == juce::Colour (0xff2d2f33) || c == juce::Colour (0xff1993a9); // its background, or a highlighted row
+    };
+    ASSERT_TRUE (click (w, box));
+    ASSERT_TRUE (pumpUntil (menuShows));
+    pumpMessages (300); // the menu ignores a click in its first 250 ms
+    xtest::click (w.onScreen (item.x, item.y));
+    ASSERT_TRUE (pumpUntil ([&] { return ! menuShows(); }));
+}
+
+// Clicks "Add Link" (or "Update Link") once the window's timer has enabled it for the form.
+bool addLink (HostWindow& w)
+{
+    const auto disabled = juce::Colour (0xff256471);
+    return pumpUntil ([&] { return grabWindow (w.getPeer()).getPixelAt (35, 505) != disabled; }) && click (w, { 80, 514 });
+}
+
+// True once the X server shows the colour at that point of the window.
+bool shows (HostWindow& w, juce::Point<int> at, juce::Colour colour)
+{
+    return pumpUntil ([&] { return grabWindow (w.getPeer()).getPixelAt (at.x, at.y) == colour; }, 3000);
+}
+} // namespace hand
+
+// What a host hears of an instance besides audio: its parameters moving, and the
+// rest of its state changing (the LV2 host hears that on its audio thread).
+struct Heard : juce::AudioProcessorListener
+{
+    explicit Heard (juce::AudioProcessor& p) : processor (p) { p.addListener (this); }
+    ~Heard() override { processor.removeListener (this); }
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override { ++parameters; }
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override { states += details.nonParameterStateChanged ? 1 : 0; }
+    juce::AudioProcessor& processor;
+    std::atomic<int> parameters { 0 }, states { 0 };
 };
 
 // Three tracks of the built VST3 or LV2, which a host's audio thread plays throughout.
@@ -93,6 +167,9 @@ struct HostedEditor : ::testing::TestWithParam<PluginHost::Format>
     bool playsOn() const { const int from = blocks; return zotest::pumpUntil ([&] { return blocks >= from + 3; }); }
 
     HostWindow& open (int t) { return *(windows[t] = std::make_unique<HostWindow> (*tracks[t], t)); }
+    // Opens the window and waits until the user can see it, as a user does before a click.
+    HostWindow& show (int t) { auto& w = open (t); EXPECT_TRUE (w.paintsAsRowOf (t, 3)); return w; }
+    juce::String nameOf (int t) { return host.savedElementOf (*tracks[t])->getStringAttribute ("track_name"); }
 
     // As a host does: the track leaves the audio graph, then it is deleted.
     void removeTrack (int t)
@@ -143,4 +220,116 @@ TEST_P (HostedEditor, WindowsOpenPaintAndCloseWhileAudioRunsAndOutliveAnotherWin
     EXPECT_TRUE (windows[2]->paintsAsRowOf (1, 2));
     EXPECT_TRUE (windows[1]->paintsAsRowOf (0, 2));
     EXPECT_TRUE (playsOn());
+}
+
+TEST_P (HostedEditor, KeysGoToTheBoxTheUserClickedThroughTheWindowManager)
+{
+    zotest::xtest::WindowManager windowManager;
+    ASSERT_TRUE (windowManager.runs()) << "a window manager decides the X focus here";
+    auto& a = show (0);
+    auto& b = show (1);
+
+    // Three renames in a row. Return hands the focus to the window, so keys
+    // typed after it rename nothing.
+    const char* names[] = { "Keys", "Bass", "Drums" };
+    for (int row = 0; row < 3; ++row)
+    {
+        hand::retype (a, { 350, 65 + 50 * row }, names[row]);
+        EXPECT_TRUE (zotest::pumpUntil ([&] { return nameOf (row) == names[row]; })) << names[row];
+        zotest::xtest::type ("zz");
+        zotest::xtest::key ("Return");
+    }
+
+    // A click on an empty spot of the other window first, then a rename there.
+    ASSERT_TRUE (hand::click (b, { 600, 300 }));
+    hand::retype (b, { 350, 65 }, "Lead");
+    EXPECT_TRUE (zotest::pumpUntil ([&] { return nameOf (0) == "Lead"; }));
+    EXPECT_EQ (nameOf (2), "Drums");
+
+    // A box clicked in one window, then a box in the other: the keys go to the second.
+    ASSERT_TRUE (hand::click (a, { 350, 115 }));
+    hand::retype (b, { 350, 165 }, "Pads");
+    EXPECT_TRUE (zotest::pumpUntil ([&] { return nameOf (2) == "Pads"; }));
+    EXPECT_EQ (nameOf (1), "Bass");
+
+    // A choice from a menu, then typing into the delay box: "Beat", 2 beats
+    // (100 ticks at 120 bpm) for the second track following the first.
+    hand::choose (a, { 140, 432 }, { 190, 474 });
+    ASSERT_TRUE (hand::click (a, { 215, 432 }));
+    zotest::xtest::type ("2");
+    zotest::xtest::key ("Return");
+    hand::choose (a, { 150, 342 }, { 190, 395 });
+    ASSERT_TRUE (hand::addLink (a));
+    std::unique_ptr<juce::XmlElement> follower;
+    EXPECT_TRUE (zotest::pumpUntil ([&] { return (follower = host.savedElementOf (*tracks[1]))->getStringAttribute ("MasterTrackName_0") == "Lead"; }));
+    EXPECT_EQ (follower->getIntAttribute ("DelayTimeInBeats_0"), 2);
+    EXPECT_EQ (follower->getIntAttribute ("DelayBufferLength_0"), 100);
+}
+
+TEST_P (HostedEditor, HoverFollowsThePointerIntoAWindowNotClicked)
+{
+    zotest::xtest::WindowManager windowManager;
+    ASSERT_TRUE (windowManager.runs()) << "a window manager decides the X focus here";
+
+    // The third track follows the first's pan: every window draws the curve from row 0 to row 2.
+    auto link = PluginHost::element ("Track 3");
+    PluginHost::addLink (link, 1, "Same (=x)", 1.0, 0, 0, -1, 0.0, "Track 1");
+    PluginHost::restoreState (*tracks[2], host.hostStateFor (*tracks[2], link));
+    auto& a = show (0);
+    auto& b = show (1);
+    const juce::Colour pan (0xfff5df18), lit = pan.brighter (0.4f);
+    const juce::Point<int> middle { 430, 111 };
+
+    // The first window has the focus and stands in front; the pointer goes over the curve in the second.
+    ASSERT_TRUE (hand::shows (a, middle, pan) && hand::shows (b, middle, pan));
+    ASSERT_TRUE (hand::click (a, { 600, 300 }));
+    zotest::xtest::moveTo (b.onScreen (middle.x - 10, middle.y));
+    zotest::xtest::moveTo (b.onScreen (middle.x, middle.y));
+    EXPECT_TRUE (hand::shows (b, middle, lit));
+    EXPECT_TRUE (hand::shows (a, middle, pan));
+
+    // Off the curve, the highlight goes.
+    zotest::xtest::moveTo (b.onScreen (600, 300));
+    EXPECT_TRUE (hand::shows (b, middle, pan));
+}
+
+TEST_P (HostedEditor, ChangesMadeInTheWindowAreSavedWithTheProject)
+{
+    zotest::xtest::WindowManager windowManager;
+    ASSERT_TRUE (windowManager.runs()) << "a window manager decides the X focus here";
+    Heard heard[] = { Heard (*tracks[0]), Heard (*tracks[1]), Heard (*tracks[2]) };
+    auto& a = show (0);
+
+    // After each change the host of every instance whose saved state changed, and no other, has heard of it.
+    int expected[3] = {};
+    const auto told = [&] (std::initializer_list<int> changed, const char* change)
+    {
+        for (int t : changed)
+            ++expected[t];
+        EXPECT_TRUE (zotest::pumpUntil ([&] { return heard[0].states >= expected[0] && heard[1].states >= expected[1] && heard[2].states >= expected[2]; })) << change;
+        EXPECT_TRUE (playsOn());
+        for (int t = 0; t < 3; ++t)
+            EXPECT_EQ (heard[t].states.load(), expected[t]) << change << ", track " << t;
+    };
+
+    hand::retype (a, { 350, 65 }, "Keys");
+    told ({ 0 }, "its own name");
+    hand::choose (a, { 150, 342 }, { 190, 395 });
+    ASSERT_TRUE (hand::addLink (a));
+    told ({ 1 }, "a link added");
+    hand::choose (a, { 150, 387 }, { 190, 464 });
+    ASSERT_TRUE (hand::addLink (a));
+    told ({ 1 }, "a link replaced");
+    hand::retype (a, { 350, 65 }, "Lead");
+    told ({ 0, 1 }, "the name of a leader");
+
+    // A rename starts the form's track boxes again from the first track.
+    hand::choose (a, { 150, 342 }, { 190, 395 });
+    ASSERT_TRUE (hand::click (a, { 195, 514 }));
+    told ({ 1 }, "a link removed");
+
+    // A knob turned is a parameter change, which the host hears as such.
+    zotest::xtest::scroll (a.onScreen (76, 90), 3);
+    EXPECT_TRUE (zotest::pumpUntil ([&] { return heard[0].parameters > 0; }));
+    told ({}, "a knob");
 }

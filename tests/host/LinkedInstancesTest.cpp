@@ -9,25 +9,8 @@
 namespace
 {
 using Instance = std::unique_ptr<juce::AudioPluginInstance>;
-
-juce::XmlElement element (const juce::String& trackName)
-{
-    juce::XmlElement xml ("Kt_Tarvel_SETTINGS");
-    return (xml.setAttribute ("track_name", trackName), xml);
-}
-
-void addLink (juce::XmlElement& xml, int p, const juce::String& rule, double scale, int delayUnit,
-              int ticks, int beats, double initValue, const juce::String& leader)
-{
-    const juce::String n (p);
-    xml.setAttribute ("Rule_" + n, rule);
-    xml.setAttribute ("Scale_" + n, scale);
-    xml.setAttribute ("DelayUnit_" + n, delayUnit);
-    xml.setAttribute ("DelayBufferLength_" + n, ticks);
-    xml.setAttribute ("DelayTimeInBeats_" + n, beats);
-    xml.setAttribute ("InitValue_" + n, initValue);
-    xml.setAttribute ("MasterTrackName_" + n, leader);
-}
+const auto element = PluginHost::element;
+const auto addLink = PluginHost::addLink;
 
 // Every case runs against the built VST3 and the built LV2 alike.
 struct LinkedInstances : ::testing::TestWithParam<PluginHost::Format>
@@ -71,6 +54,17 @@ TEST_P (LinkedInstances, PublishesTheFourParametersByName)
     }
 }
 
+TEST_P (LinkedInstances, PlaysStereoInTheLayoutItComesWith)
+{
+    // A host that plays the plug-in as it comes connects what it reports: stereo.
+    auto instance = host.createInstance (false);
+    ASSERT_TRUE (instance);
+    EXPECT_EQ (instance->getTotalNumInputChannels(), 2);
+    EXPECT_EQ (instance->getTotalNumOutputChannels(), 2);
+    for (int channel : { 0, 1 })
+        EXPECT_NEAR (host.processBlock (*instance, channel), 1.0f, 0.01f) << channel;
+}
+
 TEST_P (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
 {
     std::map<juce::String, juce::MemoryBlock> saved;
@@ -102,8 +96,8 @@ TEST_P (LinkedInstances, LinksComeBackByNameInAnotherTrackOrder)
     PluginHost::restoreState (*bass, saved["Bass"]);
     PluginHost::restoreState (*drums, saved["Drums"]); // the last row resolves every link
 
-    auto k = host.pluginElementOf (PluginHost::saveState (*keys));
-    auto b = host.pluginElementOf (PluginHost::saveState (*bass));
+    auto k = host.savedElementOf (*keys);
+    auto b = host.savedElementOf (*bass);
     ASSERT_TRUE (k && b);
     EXPECT_EQ (k->getStringAttribute ("MasterTrackName_0"), "Bass");
     EXPECT_EQ (k->getStringAttribute ("Rule_0"), "Scale (*x)");

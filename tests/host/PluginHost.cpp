@@ -50,13 +50,14 @@ PluginHost::PluginHost (Format formatToUse)
     }
 }
 
-std::unique_ptr<juce::AudioPluginInstance> PluginHost::createInstance()
+std::unique_ptr<juce::AudioPluginInstance> PluginHost::createInstance (bool chooseStereo)
 {
     auto instance = description != nullptr ? format->createInstanceFromDescription (*description, sampleRate, blockSize, error)
                                            : nullptr;
     if (instance != nullptr)
     {
-        instance->setPlayConfigDetails (2, 2, sampleRate, blockSize);
+        if (chooseStereo)
+            instance->setPlayConfigDetails (2, 2, sampleRate, blockSize);
         instance->prepareToPlay (sampleRate, blockSize);
     }
     return instance;
@@ -154,4 +155,23 @@ std::unique_ptr<juce::XmlElement> PluginHost::pluginElementOf (const juce::Memor
     juce::MemoryBlock pluginBytes;
     pluginBytes.fromBase64Encoding (base64);
     return juce::AudioProcessor::getXmlFromBinary (pluginBytes.getData(), (int) pluginBytes.getSize());
+}
+
+juce::XmlElement PluginHost::element (const juce::String& trackName)
+{
+    juce::XmlElement xml ("Kt_Tarvel_SETTINGS");
+    return (xml.setAttribute ("track_name", trackName), xml);
+}
+
+void PluginHost::addLink (juce::XmlElement& xml, int p, const juce::String& rule, double scale, int delayUnit,
+                          int ticks, int beats, double initValue, const juce::String& leader)
+{
+    const juce::String n (p);
+    xml.setAttribute ("Rule_" + n, rule);
+    xml.setAttribute ("Scale_" + n, scale);
+    xml.setAttribute ("DelayUnit_" + n, delayUnit);
+    xml.setAttribute ("DelayBufferLength_" + n, ticks);
+    xml.setAttribute ("DelayTimeInBeats_" + n, beats);
+    xml.setAttribute ("InitValue_" + n, initValue);
+    xml.setAttribute ("MasterTrackName_" + n, leader);
 }

@@ -22,8 +22,9 @@ public:
 
     bool isLoaded() const { return description != nullptr; }
     juce::String getError() const { return error; }
-    // A new, prepared instance: one track of the session.
-    std::unique_ptr<juce::AudioPluginInstance> createInstance();
+    // A new, prepared instance: one track of the session, in stereo unless the
+    // host leaves the layout as the plug-in reports it.
+    std::unique_ptr<juce::AudioPluginInstance> createInstance (bool chooseStereo = true);
 
     // Runs one block of a 1 kHz sine through the instance and returns the
     // ratio of output to input level (of both channels, or of the one given).
@@ -36,6 +37,14 @@ public:
     juce::MemoryBlock hostStateFor (juce::AudioPluginInstance& instance, const juce::XmlElement& element) const;
     // The plug-in's own element inside a host state, or null.
     std::unique_ptr<juce::XmlElement> pluginElementOf (const juce::MemoryBlock& hostState) const;
+    // The instance's saved element as the host would write it into its project now.
+    std::unique_ptr<juce::XmlElement> savedElementOf (juce::AudioPluginInstance& instance) const { return pluginElementOf (saveState (instance)); }
+
+    // A saved element of the plug-in, as a project file holds it, with a track
+    // name and any links added.
+    static juce::XmlElement element (const juce::String& trackName);
+    static void addLink (juce::XmlElement& xml, int p, const juce::String& rule, double scale, int delayUnit,
+                         int ticks, int beats, double initValue, const juce::String& leader);
 
 private:
     // Where the plug-in's base64 text stands in the LV2 host's Turtle state.
