@@ -1,6 +1,7 @@
 # Faults of JUCE 7.0.5 on Linux that a user of the plug-in meets, mended in
-# copies of the toolkit's files made at configure time. Each mend leaves the
-# toolkit as it is when its source no longer holds the faulty lines (a later JUCE).
+# copies of the toolkit's files made at configure time; included on Linux only.
+# Each mend leaves the toolkit as it is when its source no longer holds the
+# faulty lines (a later JUCE).
 
 # Replaces FROM with TO in the text, or clears the text when it does not hold
 # FROM, so that after a series of calls a caller patches all or nothing.
@@ -59,9 +60,6 @@ endfunction()
 # that leaves a port unconnected crashes it. Here an unconnected input reads as
 # silence and an unconnected output is left alone.
 function(zo_use_patched_plugin_wrappers)
-    if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
-        return()
-    endif()
 
     if(TARGET juce_audio_plugin_client_VST3)
         zo_module_source(juce_audio_plugin_client_VST3 "juce_audio_plugin_client_VST3\\.cpp$" original module)
@@ -118,9 +116,6 @@ endfunction()
 # Only targets with the property ZO_PATCHED_JUCE compile the mended copy: a test
 # host built from the toolkit stays the toolkit's own.
 function(zo_use_patched_linux_peer)
-    if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
-        return()
-    endif()
     zo_module_source(juce_gui_basics "juce_gui_basics\\.cpp$" original module)
     if(original STREQUAL "")
         return()
@@ -159,9 +154,6 @@ endfunction()
 # call first asks whether the component still exists. The plug-in never embeds
 # a window; only a host built from the toolkit meets this.
 function(zo_use_patched_xembed)
-    if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
-        return()
-    endif()
     zo_module_source(juce_gui_extra "juce_gui_extra\\.cpp$" original module)
     if(original STREQUAL "")
         return()
