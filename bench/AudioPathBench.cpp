@@ -66,7 +66,7 @@ static void BM_BareLoop (benchmark::State& state)
     }
 
     const float p = -0.4f, g = 0.7f;
-    const double boost = std::pow (10.0, (double) (1.5f * -p) * 0.05);
+    const double boost = std::pow (10.0, 1.5 * (double) -p * 0.05);
     const auto source = testSignal();
     juce::AudioBuffer<float> buffer (2, block);
 

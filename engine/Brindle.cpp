@@ -15,10 +15,10 @@ constexpr double filterQ = 0.7071;
 constexpr double cutoffCapRatio = 0.48;
 constexpr int numControlParams = 4;
 
-// Pan law factor for the boosted side: +1.5 dB at full pan.
+// Pan law factor for the boosted side: +1.5 dB at full pan, all of it in double.
 double panBoost (float p) noexcept
 {
-    return std::pow (10.0, (double) (1.5f * p) * 0.05);
+    return std::pow (10.0, 1.5 * (double) p * 0.05);
 }
 } // namespace
 

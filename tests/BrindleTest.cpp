@@ -197,6 +197,31 @@ TEST (BrindleAudio, StereoFollowsThePanLawAndMonoIsOnlyScaled)
     }
 }
 
+// 10^(1.5 x |p| x 0.05) in double for |p| = 5872025 / 2^23, a pan that the
+// 0..1 scale holds exactly and whose 1.5 x p has no float: rounded to single
+// precision first, the factor would be 1.128495931332555.
+TEST (BrindleAudio, ThePanBoostIsWorkedOutInDoubleFromThePan)
+{
+    const double boost = 1.1284959235885472;
+    for (float panValue : { 0.699999928f, -0.699999928f })
+    {
+        Brindle reference, b;
+        b.getParameters()[1]->setValue ((panValue + 1.0f) * 0.5f);
+        for (auto* instance : { &reference, &b })
+        {
+            instance->setPlayConfigDetails (2, 2, 44100.0, 512);
+            instance->prepareToPlay (44100.0, 512);
+        }
+        ASSERT_EQ (b.pan.load(), panValue);
+        auto x = noise (2, 512, 5), y = x;
+        process (b, x);
+        process (reference, y);
+        const int boosted = panValue > 0.0f ? 1 : 0;
+        for (int i = 0; i < 512; ++i)
+            ASSERT_EQ (x.getSample (boosted, i), (float) ((double) y.getSample (boosted, i) * boost)) << panValue << " at " << i;
+    }
+}
+
 // A chain of rules can leave an infinite pan or NaN in a follower's row, and a
 // host can hand over NaN: nothing non-finite stays in the audio.
 TEST (BrindleAudio, NonFiniteValuesAndInputNeverStayInTheAudio)

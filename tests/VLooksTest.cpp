@@ -93,6 +93,48 @@ TEST (VLookAndFeel, AnAlertsButtonReadsWhiteOnDark)
 
 // A 100 x 30 toggle button: its tick box is a 15.4 square at (4, 7.3), so the disc (0.8 of it) has its
 // centre at (11.7, 15) and a radius of 6.16; a tick adds a dark ring to 2.77 and a teal dot to 2.46 from the centre.
+TEST (VLookAndFeel, ATabTextColourSetOnTheBarOrInTheLookIsDrawnAsItIs)
+{
+    for (bool onTheBar : { true, false })
+    {
+        VLookAndFeel look;
+        juce::TabbedButtonBar bar (juce::TabbedButtonBar::TabsAtTop);
+        bar.setLookAndFeel (&look);
+        bar.setBounds (0, 0, 240, 30);
+        bar.addTab ("front", juce::Colours::white, 0);
+        bar.addTab ("HHHH", juce::Colours::white, 1);
+        if (onTheBar)
+            bar.setColour (juce::TabbedButtonBar::tabTextColourId, juce::Colours::red);
+        else
+            look.setColour (juce::TabbedButtonBar::tabTextColourId, juce::Colours::red);
+        auto& tab = *bar.getTabButton (1); // not the front tab: 0.8 of the computed colour's alpha
+        const auto image = paint (tab.getWidth(), tab.getHeight(), [&] (auto& g) { look.drawTabButton (tab, g, false, false); });
+        bar.setLookAndFeel (nullptr);
+
+        // The stems of the H are the colour itself, not a blend with the tab's grey.
+        EXPECT_FALSE (inkColumns (image, [] (juce::Colour c) { return c == juce::Colours::red; }).empty()) << onTheBar;
+    }
+}
+
+TEST (VLookAndFeel, ATableHeaderWritesItsTextFromFourAsWideAsTheTextSpace)
+{
+    // Right edge = width - 8: the name is cut exactly where text drawn in (4, 0, width - 8, height) is.
+    auto& look = *VLookAndFeel::sharedInstance();
+    juce::TableHeaderComponent header;
+    const juce::String name ("Follower column");
+    for (int width = 40; width <= 140; width += 2)
+    {
+        const auto column = paint (width, 24, [&] (auto& g) { look.drawTableHeaderColumn (g, header, name, 1, width, 24, false, false, 0); });
+        const auto expected = paint (width, 24, [&] (auto& g)
+        { VLookAndFeel::drawText (g, name, juce::Colours::black, 12.0f, { 4.0f, 0.0f, (float) width - 8.0f, 24.0f }, juce::Justification::centredLeft, true); });
+        bool same = true;
+        for (int y = 0; y < 24 && same; ++y)
+            for (int x = 0; x < width && same; ++x)
+                same = column.getPixelAt (x, y) == expected.getPixelAt (x, y);
+        EXPECT_TRUE (same) << width;
+    }
+}
+
 TEST (VLookAndFeel, AToggleButtonDrawsARoundTickBoxAndItsTextBesideIt)
 {
     juce::ToggleButton toggle ("Link");

@@ -11,13 +11,24 @@ using namespace zowidgets;
 
 namespace
 {
+// A native window as the fake runtime sees it: what its "owner" variable holds, and its class.
+struct FakeWindow
+{
+    void* owner;
+    void* windowClass;
+};
+
 // Two classes; a class handle is the address of its shared instance. Asked for no class's, it answers a stray one.
 struct FakeClassRuntime : VClassRuntime
 {
     void* findClass (const juce::String& name) override { return classes.count (name) != 0 ? &classes[name] : nullptr; }
     void* sharedInstanceOf (void* itemClass) override { return itemClass != nullptr ? itemClass : &stray; }
+    void* ownerVariableOf (void* window) override { return static_cast<FakeWindow*> (window)->owner; }
+    void* classOf (void* window) override { return static_cast<FakeWindow*> (window)->windowClass; }
+    void addTouchBarMethods (void* windowClass) override { extended.add (windowClass); }
     std::map<juce::String, int> classes { { "VFakeTouchBarItem", 1 }, { "Volume", 2 } };
     int stray = 0;
+    juce::Array<void*> extended;
 };
 
 template <typename ComponentType>
@@ -50,6 +61,33 @@ TEST (VTouchBarHook, OnlyATopLevelWindowThatNamesItemsGetsABarOfThemWithItsClass
     EXPECT_EQ (hook.makeItemForIdentifier (nullptr, "VFakeTouchBarItem"), nullptr);
     EXPECT_EQ (hook.makeItemForIdentifier (window.getPeer(), "Volume"), nullptr) << "a class, but not an item's";
     EXPECT_EQ (hook.makeItemForIdentifier (window.getPeer(), "VMissingTouchBarItem"), nullptr);
+}
+
+TEST (VTouchBarHook, OnlyOurToolkitsOwnWindowClassGetsTheMethodsAndOnce)
+{
+    tolerateMissingWindowManager();
+    juce::AlertWindow alert ("Warning", "Cannot use an empty name.", juce::MessageBoxIconType::WarningIcon);
+    juce::Component popup;
+    alert.addToDesktop (0);
+    popup.addToDesktop (juce::ComponentPeer::windowIsTemporary);
+
+    // A host's window has no "owner" variable, though it holds our editor's view;
+    // another toolkit copy's window holds a peer of that copy.
+    int ourClass = 0, hostClass = 0, otherCopysClass = 0, otherCopysPeer = 0;
+    FakeWindow host { nullptr, &hostClass }, otherCopy { &otherCopysPeer, &otherCopysClass },
+               ourAlert { alert.getPeer(), &ourClass }, ourPopup { popup.getPeer(), &ourClass };
+    FakeClassRuntime runtime;
+    VTouchBarHook hook (runtime);
+    for (auto* window : { &host, &otherCopy, &ourAlert, &ourPopup, &ourAlert })
+        hook.windowBecameKey (window);
+    ASSERT_EQ (runtime.extended.size(), 1);
+    EXPECT_EQ (runtime.extended[0], &ourClass);
+
+    EXPECT_EQ (hook.ownerOf (&ourPopup), popup.getPeer());
+    EXPECT_EQ (hook.ownerOf (&host), nullptr);
+    EXPECT_EQ (hook.ownerOf (&otherCopy), nullptr);
+    popup.removeFromDesktop();
+    EXPECT_EQ (hook.ownerOf (&ourPopup), nullptr) << "its peer has gone";
 }
 
 // The look reads the materials beside the running program, as a plug-in reads them in its bundle.

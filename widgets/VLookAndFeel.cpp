@@ -1135,9 +1135,9 @@ void VLookAndFeel::drawTabButton (juce::TabBarButton& button, juce::Graphics& g,
     const int textColourId = button.isFrontTab() ? juce::TabbedButtonBar::frontTextColourId
                                                  : juce::TabbedButtonBar::tabTextColourId;
 
-    // A colour chosen for the bar wins; the state still shows through its alpha.
+    // A colour chosen for the bar, or in the look, replaces the state's.
     if (bar.isColourSpecified (textColourId) || isColourSpecified (textColourId))
-        textColour = bar.findColour (textColourId).withMultipliedAlpha (alpha);
+        textColour = bar.findColour (textColourId);
 
     drawText (g, button.getButtonText().trim(), textColour, 14.0f, button.getTextArea().toFloat(),
               juce::Justification::centred, false);
@@ -1173,8 +1173,8 @@ void VLookAndFeel::drawTableHeaderColumn (juce::Graphics& g, juce::TableHeaderCo
         rightOfText -= w;
     }
 
-    // The text runs from x 4 to the right edge of its space.
+    // From x 4, as wide as the text space's right edge.
     drawText (g, columnName, juce::Colours::black, (float) height * 0.5f,
-              { 4.0f, 0.0f, juce::jmax (0.0f, rightOfText - 4.0f), (float) height },
+              { 4.0f, 0.0f, rightOfText, (float) height },
               juce::Justification::centredLeft, true);
 }

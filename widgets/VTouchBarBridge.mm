@@ -1,4 +1,4 @@
-// Gives the toolkit's native macOS windows the two touch-bar methods that
+// Gives this plug-in's own toolkit window class the two touch-bar methods that
 // Debian's JUCE does not have, through the Objective-C runtime, and answers
 // them with VTouchBarHook. Built on Apple only. Nothing is decided here: this
 // file only carries names, strings and objects across.
@@ -12,7 +12,16 @@
 namespace
 {
 //==============================================================================
-// Classes by name and their +sharedInstance, from the Objective-C runtime.
+// -makeTouchBar
+API_AVAILABLE (macos (10.12.2))
+id windowMakeTouchBar (id self, SEL);
+
+// -touchBar:makeItemForIdentifier:
+API_AVAILABLE (macos (10.12.2))
+id windowMakeItemForIdentifier (id self, SEL, NSTouchBar*, NSString* identifier);
+
+//==============================================================================
+// The Objective-C runtime behind the hook's questions.
 class ObjCClassRuntime : public VClassRuntime
 {
 public:
@@ -32,31 +41,47 @@ public:
 
         return (__bridge void*) reinterpret_cast<id (*) (id, SEL)> (objc_msgSend) (cls, sharedInstance);
     }
-};
 
-// The peer of ours that this native window shows. The window's "owner"
-// variable holds the same peer, but typed as the toolkit's private peer class;
-// the public peer list needs no knowledge of that class's layout.
-juce::ComponentPeer* ownerOf (NSWindow* window)
-{
-    for (int i = 0; i < juce::ComponentPeer::getNumPeers(); ++i)
+    void* ownerVariableOf (void* window) override
     {
-        auto* peer = juce::ComponentPeer::getPeer (i);
-        id handle = (__bridge id) peer->getNativeHandle();
+        Ivar owner = class_getInstanceVariable (object_getClass ((__bridge id) window), "owner");
 
-        if (handle == window || ([handle isKindOfClass: [NSView class]] && [(NSView*) handle window] == window))
-            return peer;
+        if (owner == nullptr)
+            return nullptr;
+
+        return *reinterpret_cast<void**> (static_cast<char*> (window) + ivar_getOffset (owner));
     }
 
-    return nullptr;
-}
+    void* classOf (void* window) override
+    {
+        // -class, not object_getClass: key-value observing may have swapped the isa.
+        return (__bridge void*) [(__bridge id) window class];
+    }
 
-//==============================================================================
-// -makeTouchBar
+    void addTouchBarMethods (void* windowClass) override
+    {
+        // Both calls leave alone what the class already has, so a toolkit that
+        // one day brings its own methods keeps them.
+        if (@available (macOS 10.12.2, *))
+        {
+            Class cls = (__bridge Class) windowClass;
+            class_addProtocol (cls, @protocol (NSTouchBarProvider));
+            class_addProtocol (cls, @protocol (NSTouchBarDelegate));
+            class_addMethod (cls, @selector (makeTouchBar),
+                             reinterpret_cast<IMP> (windowMakeTouchBar), "@@:");
+            class_addMethod (cls, @selector (touchBar:makeItemForIdentifier:),
+                             reinterpret_cast<IMP> (windowMakeItemForIdentifier), "@@:@@");
+        }
+    }
+};
+
+ObjCClassRuntime runtime;
+VTouchBarHook hook (runtime);
+
 API_AVAILABLE (macos (10.12.2))
 id windowMakeTouchBar (id self, SEL)
 {
-    const auto layout = VTouchBarHook::makeTouchBar (ownerOf (self));
+    const auto layout = VTouchBarHook::makeTouchBar (hook.ownerOf ((__bridge void*) self));
 
     if (! layout.has_value())
         return nil;
@@ -77,38 +102,20 @@ id windowMakeTouchBar (id self, SEL)
     return bar;
 }
 
-// -touchBar:makeItemForIdentifier:
 API_AVAILABLE (macos (10.12.2))
 id windowMakeItemForIdentifier (id self, SEL, NSTouchBar*, NSString* identifier)
 {
-    ObjCClassRuntime runtime;
-
     // A shared instance belongs to its class; it goes back unretained.
-    return (__bridge id) VTouchBarHook (runtime).makeItemForIdentifier (ownerOf (self),
-                                                                        juce::String::fromUTF8 ([identifier UTF8String]));
-}
-
-// After the toolkit's own methods and its window-delegate protocol. Both
-// calls leave alone what the class already has, so repeating them is harmless
-// and a toolkit that one day brings its own methods keeps them.
-void addTouchBarMethods (Class windowClass)
-{
-    if (@available (macOS 10.12.2, *))
-    {
-        class_addProtocol (windowClass, @protocol (NSTouchBarProvider));
-        class_addProtocol (windowClass, @protocol (NSTouchBarDelegate));
-        class_addMethod (windowClass, @selector (makeTouchBar),
-                         reinterpret_cast<IMP> (windowMakeTouchBar), "@@:");
-        class_addMethod (windowClass, @selector (touchBar:makeItemForIdentifier:),
-                         reinterpret_cast<IMP> (windowMakeItemForIdentifier), "@@:@@");
-    }
+    return (__bridge id) hook.makeItemForIdentifier (hook.ownerOf ((__bridge void*) self),
+                                                     juce::String::fromUTF8 ([identifier UTF8String]));
 }
 
 //==============================================================================
-// The toolkit registers its window classes under randomised names, so there
-// is no name to look up: the class is taken from each of our windows that
-// becomes key. AppKit asks only the key window's responders for a touch bar,
-// and before that NSResponder's own makeTouchBar gives none, as ours would.
+// The toolkit registers its window class under a randomised name, so there is
+// no name to look up: each window that becomes key is handed to the hook,
+// which extends the class of the first of ours. AppKit asks only the key
+// window's responders for a touch bar, and before that NSResponder's own
+// makeTouchBar gives none, as ours would.
 class VTouchBarBridge
 {
 public:
@@ -120,7 +127,7 @@ public:
             observer = [[NSNotificationCenter defaultCenter] addObserverForName: NSWindowDidBecomeKeyNotification
                                                                          object: nil
                                                                           queue: nil
-                                                                     usingBlock: ^(NSNotification* note) { windowBecameKey (note.object); }];
+                                                                     usingBlock: ^(NSNotification* note) { hook.windowBecameKey ((__bridge void*) note.object); }];
         }
     }
 
@@ -131,17 +138,6 @@ public:
     }
 
 private:
-    static void windowBecameKey (NSWindow* window)
-    {
-        // Without our toolkit running there are no windows of ours; the host's and
-        // other plug-ins' windows (their own toolkit copies included) are left alone.
-        if (juce::MessageManager::getInstanceWithoutCreating() == nullptr || ownerOf (window) == nullptr)
-            return;
-
-        // [window class], not object_getClass: key-value observing may have swapped the isa.
-        addTouchBarMethods ([window class]);
-    }
-
     id observer = nil;
 
     JUCE_DECLARE_NON_COPYABLE (VTouchBarBridge)

@@ -8,6 +8,28 @@ VTouchBarHook::VTouchBarHook (VClassRuntime& runtimeToUse)
 }
 
 //==============================================================================
+juce::ComponentPeer* VTouchBarHook::ownerOf (void* window) const
+{
+    if (window == nullptr || juce::MessageManager::getInstanceWithoutCreating() == nullptr)
+        return nullptr;
+
+    // Only compared, never followed: another copy's peer is no peer of ours.
+    auto* owner = static_cast<juce::ComponentPeer*> (runtime.ownerVariableOf (window));
+    return juce::ComponentPeer::isValidPeer (owner) ? owner : nullptr;
+}
+
+void VTouchBarHook::windowBecameKey (void* window)
+{
+    if (ownerOf (window) == nullptr)
+        return;
+
+    auto* windowClass = runtime.classOf (window);
+
+    if (windowClass != nullptr && extendedClasses.addIfNotAlreadyThere (windowClass))
+        runtime.addTouchBarMethods (windowClass);
+}
+
+//==============================================================================
 std::optional<VTouchBarLayout> VTouchBarHook::makeTouchBar (juce::ComponentPeer* owner)
 {
     if (owner == nullptr)

@@ -8,14 +8,29 @@
 #include "widgets/VTouchBarLayout.h"
 
 // What the toolkit's native macOS windows answer when AppKit asks them for a
-// touch bar (makeTouchBar) and for its items (touchBar:makeItemForIdentifier:).
-// The Objective-C bridge adds those two methods to the window class and hands
-// every decision to this class, so the rules build and run without AppKit.
-// Message thread only: AppKit asks on the main thread.
+// touch bar (makeTouchBar) and for its items (touchBar:makeItemForIdentifier:),
+// and which window classes carry those two methods. The Objective-C bridge
+// hands every decision to this class, so the rules build and run without
+// AppKit. Message thread only: AppKit asks on the main thread.
 class VTouchBarHook
 {
 public:
     explicit VTouchBarHook (VClassRuntime& runtimeToUse);
+
+    //==============================================================================
+    // The windows.
+
+    // The peer of this copy of the toolkit that made the native window: the
+    // peer its "owner" variable holds, when that is one of our live peers.
+    // nullptr for a host's window (even one that holds our editor's view), for
+    // a window of another toolkit copy, and while our toolkit is not running.
+    juce::ComponentPeer* ownerOf (void* window) const;
+
+    // A window became key. The first window of ours of each class gives that
+    // class, our toolkit's own window class, the two methods; any other window
+    // adds nothing. Our toolkit disposes of its class when the plug-in is
+    // unloaded, so no class that outlives the plug-in points into it.
+    void windowBecameKey (void* window);
 
     //==============================================================================
     // The bar. owner is the peer of the asking native window.
@@ -36,4 +51,5 @@ public:
 
 private:
     VClassRuntime& runtime;
+    juce::Array<void*> extendedClasses;
 };
