@@ -20,7 +20,7 @@ bool alertShows (const juce::String& text)
 
 TEST (BrindleViewLinkForm, RefusesASelfLinkAndAReverseVolumeLink)
 {
-    auto tracks = makeTracks (2);
+    auto tracks = makeTracks (3);
     auto& window = tracks[0]->openWindow();
     Form form (window);
 
@@ -52,8 +52,9 @@ TEST (BrindleViewLinkForm, RefusesASelfLinkAndAReverseVolumeLink)
     EXPECT_TRUE (alertsShowing().isEmpty());
     EXPECT_EQ (table().linkInfos[0][1].masterIndexInVector, 1);
 
-    // "Remove Link" unlinks the follower's parameter whichever leader is chosen.
-    ASSERT_TRUE (User::choose (form.leader(), "Track 1"));
+    // "Remove Link" unlinks the follower's parameter whichever leader is chosen,
+    // here a third track, so that leader and follower cannot stand for each other.
+    ASSERT_TRUE (User::choose (form.leader(), "Track 3"));
     User::click (*componentAt<juce::TextButton> (window, { 195, 514 }));
     zotest::pumpMessages (20);
     EXPECT_EQ (table().linkInfos[0][1].masterIndexInVector, -1);
@@ -85,6 +86,7 @@ TEST (BrindleViewLinkForm, UpdateLinkPulsesWhileTheFormDiffersFromTheLink)
     EXPECT_EQ (table().linkInfos[1][0].rule, "Half (0.5x)");
     EXPECT_FALSE (form.add().isEnabled());
     EXPECT_EQ (form.add().getButtonText(), "Add Link");
+    EXPECT_EQ (form.add().findColour (juce::TextButton::buttonColourId), juce::Colour (0xff1993a9));
 
     // The scale counts under "Scale (*x)" only; the init value only for a delayed link.
     const auto differs = [&form] { form.tick(); return form.add().isEnabled(); };
@@ -101,6 +103,11 @@ TEST (BrindleViewLinkForm, UpdateLinkPulsesWhileTheFormDiffersFromTheLink)
     EXPECT_FALSE (differs());
     form.enter (form.scale(), "2.5");
     EXPECT_TRUE (differs());
+
+    // Choosing the follower as leader stops the pulse at once, before any tick.
+    ASSERT_TRUE (User::choose (form.leader(), "Track 2"));
+    EXPECT_EQ (form.add().getButtonText(), "Add Link");
+    EXPECT_EQ (form.add().findColour (juce::TextButton::buttonColourId), juce::Colour (0xff1993a9));
 }
 
 TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
@@ -117,10 +124,18 @@ TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
     juce::MidiBuffer midi;
     own.processBlock (block, midi);
 
+    // A change of unit starts the delay again from 0, in the unit's range and steps.
+    const auto delayShows = [&form] (double maximum, double step, const char* text)
+    {
+        auto& box = form.delay();
+        EXPECT_EQ (box.getRange(), juce::Range<double> (0.0, maximum));
+        EXPECT_EQ (box.getInterval(), step);
+        EXPECT_EQ (box.getTextFromValue (box.getValue()), text);
+    };
     form.link ("Pan", "Track 1", "Track 2", "Reverse (-x)");
+    form.enter (form.delay(), "40");
     ASSERT_TRUE (User::choose (form.unit(), "Beat"));
-    EXPECT_EQ (form.delay().getRange(), juce::Range<double> (0.0, 100.0));
-    EXPECT_EQ (form.delay().getTextValueSuffix(), "");
+    delayShows (100.0, 1.0, "0");
     form.enter (form.delay(), "3");
     User::click (form.add());
     EXPECT_EQ (table().linkInfos[1][1].delayBufferLength, 180) << "3 beats at 100 bpm";
@@ -139,16 +154,31 @@ TEST (BrindleViewLinkForm, DelaysInBeatsBecomeTicksAtTheHostTempo)
     EXPECT_EQ (table().linkInfos[1][1].delayBufferLength, 50) << "1 beat at 120 bpm";
     own.setPlayHead (nullptr);
 
+    form.enter (form.delay(), "7");
     ASSERT_TRUE (User::choose (form.unit(), "Time"));
-    EXPECT_EQ (form.delay().getRange(), juce::Range<double> (0.0, 5000.0));
-    EXPECT_EQ (form.delay().getTextValueSuffix(), " ms");
+    delayShows (5000.0, 10.0, "0 ms");
+}
 
-    ASSERT_TRUE (User::choose (form.parameter(), "LPF"));
-    EXPECT_EQ (form.init().getValue(), 20000.0);
-    EXPECT_EQ (form.init().getTextValueSuffix(), " Hz");
-    ASSERT_TRUE (User::choose (form.parameter(), "HPF"));
-    EXPECT_EQ (form.init().getValue(), 20.0);
-    EXPECT_EQ (form.rule().getItemText (1), "Reverse (-x)");
+TEST (BrindleViewLinkForm, AChosenParameterGivesTheInitBoxItsRangeStepAndDefault)
+{
+    auto tracks = makeTracks (1);
+    Form form (tracks[0]->openWindow());
+
+    const struct { const char* name; double minimum, maximum, step; const char* shown; const char* secondRule; } parameters[] = {
+        { "LPF", 20.0, 20000.0, 1.0, "20000 Hz", "Reverse (-x)" },
+        { "HPF", 20.0, 20000.0, 1.0, "20 Hz", "Reverse (-x)" },
+        { "Volume", -12.0, 12.0, 0.01, "0.00 dB", "Reciprocal (1/x)" },
+        { "Pan", -1.0, 1.0, 0.01, "0.00", "Reverse (-x)" },
+    };
+    for (const auto& p : parameters)
+    {
+        ASSERT_TRUE (User::choose (form.parameter(), p.name));
+        auto& init = form.init();
+        EXPECT_EQ (init.getRange(), juce::Range<double> (p.minimum, p.maximum)) << p.name;
+        EXPECT_EQ (init.getInterval(), p.step) << p.name;
+        EXPECT_EQ (init.getTextFromValue (init.getValue()), p.shown) << p.name;
+        EXPECT_EQ (form.rule().getItemText (1), p.secondRule) << p.name;
+    }
 }
 
 TEST (BrindleViewLinkForm, OnlyTheUsersOwnTurnOfAKnobTellsTheHost)
@@ -207,4 +237,56 @@ TEST (BrindleViewLinkForm, OnlyTheUsersOwnTurnOfAKnobTellsTheHost)
     EXPECT_EQ ((int) followerHost.indices.size(), 0);
     leaderPan.removeListener (&leaderHost);
     followerPan.removeListener (&followerHost);
+}
+
+TEST (BrindleViewLinkForm, AKnobTurnedWhileTheHostPlaysLeavesTheOtherTicksToTheirAudio)
+{
+    // A host that reports recording apart from playing.
+    struct Transport : zoengine::TempoHead
+    {
+        juce::Optional<PositionInfo> getPosition() const override
+        {
+            auto info = TempoHead::getPosition();
+            info->setIsRecording (recording);
+            return info;
+        }
+        bool recording = false;
+    } heads[2];
+
+    auto tracks = makeTracks (2);
+    table().addMaster (1, 0, 1, "Same (=x)", 1.0f, 0, 0, 0.0f, 0);
+    auto& window = tracks[0]->openWindow();
+    auto& follower = *tracks[1]->processor;
+    juce::AudioBuffer<float> oneSample (2, 1); // far too short for a tick of the audio's own
+    juce::MidiBuffer midi;
+
+    // Each instance reads its own report; the last two rows are a host's two
+    // instances caught between blocks as the transport starts.
+    const struct { bool leaderPlays, followerPlays, recording; } reports[] = {
+        { false, false, false }, { true, true, false }, { true, true, true },
+        { false, false, true },  { true, false, false }, { false, true, false },
+    };
+    for (const auto& report : reports)
+    {
+        for (size_t i = 0; i < 2; ++i)
+        {
+            heads[i].playing = i == 0 ? report.leaderPlays : report.followerPlays;
+            heads[i].recording = report.recording;
+            tracks[i]->processor->setPlayHead (&heads[i]);
+            tracks[i]->processor->processBlock (oneSample, midi);
+        }
+
+        // Both stopped, the follower takes the leader's new pan at once; else at its next audio tick.
+        const float before = follower.pan.load();
+        User::drag (window, { 176, 85 }, { -10 });
+        const float leader = tracks[0]->processor->getKtParameter (1)->value.load();
+        ASSERT_NE (leader, before);
+        EXPECT_FLOAT_EQ (follower.pan.load(), report.leaderPlays || report.followerPlays ? before : leader)
+            << "leader plays " << report.leaderPlays << ", follower plays " << report.followerPlays
+            << ", recording " << report.recording;
+        zoengine::runSilence (follower, 441);
+        EXPECT_FLOAT_EQ (follower.pan.load(), leader) << "the follower's own tick";
+    }
+    for (auto& track : tracks)
+        track->processor->setPlayHead (nullptr);
 }

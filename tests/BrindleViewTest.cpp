@@ -103,6 +103,7 @@ TEST (BrindleView, PaintsFramesCurvesAndLabelsWhereTheLinksAre)
     table().addMaster (1, 0, 0, "Scale (*x)", 2.5f, 0, 0, 1.0f, 0);
     table().addMaster (2, 0, 1, "Same (=x)", 1.0f, 1, 150, 0.0f, 3);
     table().addMaster (3, 1, 2, "Reciprocal (1/x)", 1.0f, 0, 4, 20000.0f, 40);
+    table().addMaster (2, 1, 3, "Half (0.5x)", 1.0f, 1, 0, 20.0f, 0);
     zotest::pumpMessages (20);
     auto& window = tracks[1]->openWindow();
     const auto image = snapshot (window);
@@ -126,6 +127,7 @@ TEST (BrindleView, PaintsFramesCurvesAndLabelsWhereTheLinksAre)
         { "2.5x", juce::Colour (0xff1993a9), 105 - 18 },
         { "=x, delay 3 beats", panColour, 155 - 6 },
         { "1/x, delay 40 ms", juce::Colour (0xff89c7d2), 205 + 6 },
+        { "0.5x", juce::Colour (0xffadff2f), 155 + 18 }, // in beats, without delay: no delay part
     };
     for (const auto& label : labels)
         EXPECT_TRUE (sameArea (image, expectedLabel (label.text, label.colour, 553, label.y), { 553, label.y, 120, 20 }))
@@ -140,22 +142,32 @@ TEST (BrindleView, HoverLightsABandAndADoubleClickRemovesThatLinkOnly)
     zotest::pumpMessages (20);
     auto& window = tracks[0]->openWindow();
 
-    // The middle of the pan curve from row 0 to row 2.
-    const juce::Point<int> middle { 430, 111 };
-    EXPECT_NE (snapshot (window).getPixelAt (middle.x, middle.y), panColour.brighter (0.4f));
-    User::moveTo (window, middle);
-    EXPECT_EQ (snapshot (window).getPixelAt (middle.x, middle.y), panColour.brighter (0.4f));
+    // The pan curve from row 0 to row 2 near both ends, off the middle where a
+    // band mirrored between the rows would light the same pixels.
+    const juce::Point<int> nearLeader { 388, 61 }, nearFollower { 472, 161 };
+    const auto litEnds = [&window, &nearLeader, &nearFollower]
+    {
+        const auto image = snapshot (window);
+        const auto lit = panColour.brighter (0.4f);
+        return (image.getPixelAt (nearLeader.x, nearLeader.y) == lit) + (image.getPixelAt (nearFollower.x, nearFollower.y) == lit);
+    };
+    EXPECT_EQ (litEnds(), 0);
+    User::moveTo (window, nearLeader);
+    EXPECT_EQ (litEnds(), 2);
+    User::moveTo (window, { 430, 300 });
+    EXPECT_EQ (litEnds(), 0) << "the pointer left the curve";
 
     // A link replaced since the last paint is not removed in its place.
     table().addMaster (2, 0, 1, "Half (0.5x)", 1.0f, 0, 0, 0.0f, 0);
-    User::doubleClick (window, middle);
+    User::doubleClick (window, nearLeader);
     EXPECT_EQ (table().linkInfos[2][1].rule, "Half (0.5x)");
 
     snapshot (window);
-    User::doubleClick (window, middle);
+    User::doubleClick (window, nearLeader);
     zotest::pumpMessages (20);
     EXPECT_EQ (table().linkInfos[2][1].masterIndexInVector, -1);
     EXPECT_EQ (table().linkInfos[1][0].masterIndexInVector, 0);
+    EXPECT_EQ (snapshot (window).getPixelAt (nearLeader.x, nearLeader.y), juce::Colour (0xff33363a)) << "no curve, no light";
 
     // Where two bands cross, the one of the lower follower row is taken.
     table().addMaster (1, 2, 3, "Same (=x)", 1.0f, 0, 0, 20.0f, 0);
@@ -208,7 +220,10 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
     retype (b, row1, "Bass", juce::KeyPress::returnKey);
     EXPECT_EQ (table().getTrackName (1), "Bass");
     for (auto* window : { &a, &b })
+    {
         EXPECT_EQ (componentAt<juce::ComboBox> (*window, { 150, 297 })->getItemText (1), "Bass");
+        EXPECT_EQ (componentAt<VMLTextEditor> (*window, { 510, 115 })->getText(), "Bass");
+    }
 
     // Refused names: a warning over the window they were typed in, and the stored name comes back.
     for (auto [typed, warning] : { std::pair { "Bass", "Warning. This name has been used for another track, please choose a different name." },
@@ -234,4 +249,48 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
     // The follower column only shows names.
     retype (a, { 510, 65 }, "Drums", juce::KeyPress::returnKey);
     EXPECT_EQ (table().getTrackName (0), "Track 1");
+}
+
+TEST (BrindleView, ReturnOrEscapeInANameBoxHandsTheKeysToTheWindow)
+{
+    zotest::xtest::WindowManager windowManager;
+    ASSERT_TRUE (windowManager.runs()) << "a window manager decides the X focus here";
+    auto tracks = makeTracks (2);
+    auto& window = tracks[0]->openWindow();
+    const auto onScreen = [&window] (juce::Point<int> at) { return zotest::xtest::screenPositionOf (window.getPeer()) + at; };
+
+    // The manager may hand the focus to the window just after a click: the user clicks again.
+    const auto clickInto = [&] (juce::Point<int> at)
+    {
+        auto& box = *componentAt<VMLTextEditor> (window, at);
+        for (int attempt = 0; attempt < 5; ++attempt)
+        {
+            zotest::xtest::click (onScreen (at));
+            if (zotest::pumpUntil ([&] { return box.hasKeyboardFocus (false); }, 1000))
+                return true;
+        }
+        return false;
+    };
+
+    const juce::Point<int> row0 { 350, 65 }, row1 { 350, 115 };
+    const struct { const char* key; const char* name; } commits[] = { { "Return", "Keys" }, { "Escape", "Bass" } };
+    for (const auto& commit : commits)
+    {
+        const auto* key = commit.key;
+        const juce::String name (commit.name);
+        ASSERT_TRUE (clickInto (row0)) << key;
+        zotest::xtest::key ("a", true);
+        zotest::xtest::type (name);
+        zotest::xtest::key (key);
+        // Stored, and every box refreshed from the table, as the follower column shows.
+        ASSERT_TRUE (zotest::pumpUntil ([&] { return componentAt<VMLTextEditor> (window, { 510, 65 })->getText() == name; })) << key;
+        EXPECT_TRUE (window.hasKeyboardFocus (false)) << key;
+        EXPECT_TRUE (zotest::xtest::hasFocusAt (onScreen (row0))) << key;
+
+        // Keys typed now reach no box: once a click after them has reached the
+        // next box, the first still shows the stored name.
+        zotest::xtest::type ("zz");
+        ASSERT_TRUE (clickInto (row1)) << key;
+        EXPECT_EQ (componentAt<VMLTextEditor> (window, row0)->getText(), name) << key;
+    }
 }

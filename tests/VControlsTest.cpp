@@ -70,6 +70,25 @@ TEST_F (NumberBox, AClickOpensTheValueForTypingReturnTakesItAndEscapeKeepsTheOld
     }
 }
 
+TEST_F (NumberBox, ATypedMinusGivesANegativeValueOnlyWhereTheRangeReachesBelowZero)
+{
+    auto& text = dynamic_cast<juce::TextEditor&> (editor());
+    // the range's start, then what "-3" and Return leave in a box at 5
+    for (auto [start, value] : { std::pair { -10.0, -3.0 }, { 0.0, 0.0 } })
+    {
+        box.setRange (start, 10.0, 0.1);
+        box.setValue (5.0, juce::dontSendNotification);
+        User::click (box, { 30, 12 });
+        ASSERT_TRUE (pumpUntil ([&] { return text.hasKeyboardFocus (false); }, 2000));
+        User::type (*window, "-3");
+        EXPECT_EQ (text.getText(), "-3");
+        key (box, juce::KeyPress::returnKey);
+        EXPECT_TRUE (pumpUntil ([&] { return ! text.isVisible(); }, 2000));
+        pumpMessages (100); // and the focus loss that follows
+        EXPECT_TRUE (box.getValue() == value && heard == value) << start << ": " << box.getValue() << " " << heard;
+    }
+}
+
 // Also when the drag ends as the window loses the focus while the pointer drags on the box's rim beside its
 // open text editor. No other listener hears of it after; the sanitizer builds catch any later touch.
 TEST (VNumberSlider, AListenerMayDeleteTheBoxWhenADragStartsOrEnds)

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -5,6 +6,7 @@
 
 #include "tests/WidgetTestSupport.h"
 #include "widgets/VMLTextEditor.h"
+#include "widgets/VMLTextEditorViewport.h"
 
 using namespace zowidgets;
 using KP = juce::KeyPress;
@@ -63,9 +65,49 @@ struct RecordingListener : VMLTextEditor::Listener
 {
     RecordingListener (Log& l, juce::String n) : log (l), name (std::move (n)) {}
     void textEditorEscapeKeyPressed (VMLTextEditor&) override { log.push_back (name + ":escape"); if (onCall) onCall(); }
+    void textEditorTextChanged (VMLTextEditor&) override { log.push_back (name + ":changed"); }
     Log& log;
     juce::String name;
     std::function<void()> onCall;
+};
+
+// Where a user points at the character with that index: its middle.
+juce::Point<int> middleOf (const VMLTextEditor& box, int index)
+{
+    const auto left = box.getCaretRectangleForCharIndex (index), right = box.getCaretRectangleForCharIndex (index + 1);
+    return { (left.getX() + right.getX()) / 2, left.getCentreY() };
+}
+
+// Right-clicks the box and reads its menu as a screen reader does: an item that cannot
+// be chosen in brackets, a separator as "-".
+juce::String menuOf (VMLTextEditor& box)
+{
+    const auto at = box.getLocalBounds().getCentre();
+    User::mouse (box, at, MK::rightButtonModifier);
+    User::mouse (box, at, {});
+    juce::StringArray items;
+    if (pumpUntil ([] { return openMenu() != nullptr; }, 2000))
+        for (auto* item : openMenu()->getChildren())
+            if (auto* reader = item->getAccessibilityHandler())
+            {
+                const auto text = reader->getTitle();
+                items.add (text.isEmpty() ? "-" : reader->getRole() == juce::AccessibilityRole::menuItem ? text : "(" + text + ")");
+            }
+    juce::PopupMenu::dismissAllActiveMenus();
+    pumpUntil ([] { return openMenu() == nullptr; }, 2000);
+    return items.joinIntoString (", ");
+}
+
+// Counts the messages that the box posts to itself.
+struct PostingBox : VMLTextEditor
+{
+    void handleCommandMessage (int id) override
+    {
+        posted.push_back (id);
+        VMLTextEditor::handleCommandMessage (id);
+    }
+    int count (int id) const { return (int) std::count (posted.begin(), posted.end(), id); }
+    std::vector<int> posted;
 };
 } // namespace
 
@@ -132,6 +174,186 @@ TEST_F (TextBox, PastesStoreEachLineBreakFormAndCopiesHandOverOnlySelectedText)
     EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
 }
 
+// The editor's follower column and "none" boxes show names that can be read and copied, not changed.
+TEST_F (TextBox, AReadOnlyBoxLetsItsSelectionBeCopiedAndNothingElse)
+{
+    show();
+    juce::StringArray unused;
+    window->onKey = [&unused] (const KP& k) { unused.add (k.getTextDescription()); return true; }; // keys the box left
+    set ("left right", {});
+    box.setReadOnly (true);
+    EXPECT_EQ (box.getTextHolder().getNumChildComponents(), 0) << "a caret";
+    User::doubleClick (box, middleOf (box, 7));
+    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (5, 10));
+
+    juce::SystemClipboard::copyTextToClipboard ("before");
+    type ("x");
+    for (char c : { 'x', 'v', 'a', 'z' })
+        command (box, c);
+    for (int code : { KP::deleteKey, KP::backspaceKey, KP::returnKey, KP::escapeKey })
+        key (box, code);
+    key (box, KP::deleteKey, MK::shiftModifier);
+    EXPECT_EQ (box.getText(), "left right");
+    EXPECT_EQ (box.getHighlightedRegion(), juce::Range<int> (5, 10));
+    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "before");
+    command (box, 'c');
+    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "right");
+    EXPECT_EQ (unused.size(), 10) << "passed on: " << unused.joinIntoString (" ");
+    EXPECT_EQ (menuOf (box), "(Cut), Copy, (Paste), (Delete), -, Select All");
+
+    box.setReadOnly (false);
+    EXPECT_EQ (box.getTextHolder().getNumChildComponents(), 1) << "a caret";
+    type ("X");
+    EXPECT_EQ (box.getText(), "left X");
+    EXPECT_EQ (menuOf (box), "Cut, (Copy), Paste, Delete, -, Select All, -, Undo, (Redo)");
+}
+
+TEST_F (TextBox, DeleteAndBackspaceTakeTheSelectionOrOneCharacterAndStopAtTheEnds)
+{
+    show();
+    const int bs = KP::backspaceKey, del = KP::deleteKey, ctrl = MK::ctrlModifier;
+    struct { juce::Range<int> selected; int code, mods; const char* text; int caret; } cases[] = {
+        { { 0, 0 }, bs, 0, "abc def", 0 },   { { 7, 7 }, del, 0, "abc def", 7 },
+        { { 7, 7 }, bs, 0, "abc de", 6 },    { { 0, 0 }, del, 0, "bc def", 0 },
+        { { 2, 5 }, bs, 0, "abef", 2 },      { { 2, 5 }, del, 0, "abef", 2 },
+        // Ctrl: Backspace takes the word before the caret, Delete still one character
+        { { 7, 7 }, bs, ctrl, "abc ", 4 },   { { 4, 4 }, bs, ctrl, "def", 0 },
+        { { 2, 5 }, bs, ctrl, "abef", 2 },   { { 4, 4 }, del, ctrl, "abc ef", 4 },
+    };
+    for (auto& c : cases)
+    {
+        set ("abc def", c.selected);
+        key (box, c.code, c.mods);
+        EXPECT_EQ (box.getText(), c.text) << "from " << c.selected.getStart() << ".." << c.selected.getEnd();
+        EXPECT_EQ (box.getCaretPosition(), c.caret) << c.text;
+    }
+}
+
+// The selection runs from where Shift was first held to the caret, wherever the caret goes.
+TEST_F (TextBox, CaretKeysMoveByCharacterWordOrLineAndWithShiftSelectWhatTheyPass)
+{
+    show();
+    const int shift = MK::shiftModifier, ctrl = MK::ctrlModifier, left = KP::leftKey, right = KP::rightKey;
+    const int home = KP::homeKey, end = KP::endKey;
+    struct { int from; std::vector<std::pair<int, int>> keys; int anchor, caret; } walks[] = {
+        { 5, { { home, 0 } }, 0, 0 },               { 5, { { end, 0 } }, 13, 13 },
+        { 5, { { KP::upKey, 0 } }, 0, 0 },          { 5, { { KP::downKey, 0 } }, 13, 13 },
+        { 5, { { home, shift } }, 5, 0 },           { 5, { { end, shift } }, 5, 13 },
+        { 5, { { left, ctrl } }, 4, 4 },            { 4, { { left, ctrl } }, 0, 0 },
+        { 5, { { right, ctrl } }, 8, 8 },           { 3, { { right, ctrl } }, 8, 8 },
+        { 5, { { left, ctrl | shift } }, 5, 4 },    { 5, { { right, ctrl | shift } }, 5, 8 },
+        { 9, { { home, ctrl | shift } }, 9, 0 },    { 5, { { home, shift }, { end, shift }, { left, shift } }, 5, 12 },
+        { 5, { { left, shift }, { left, shift }, { right, shift }, { right, shift }, { right, shift } }, 5, 6 },
+    };
+    for (auto& w : walks)
+    {
+        set ("one two three", { w.from, w.from });
+        for (auto [code, mods] : w.keys)
+            key (box, code, mods);
+        const auto selected = box.getHighlightedRegion();
+        EXPECT_TRUE (selected == juce::Range<int>::between (w.anchor, w.caret) && box.getCaretPosition() == w.caret)
+            << "from " << w.from << ", key " << w.keys[0].first << ": " << selected.getStart() << ".." << selected.getEnd()
+            << ", the caret at " << box.getCaretPosition();
+    }
+}
+
+// Letters, digits and every character beyond ASCII make a word: Chinese joins the Latin it touches.
+TEST_F (TextBox, ADoubleClickSelectsTheWordUnderThePointerInMixedText)
+{
+    show();
+    set (mixedName() + juce::String (juce::CharPointer_UTF8 (" ab\xe9\xbc\x93\xe7\xbb\x84" "cd")), {}); // "Track 鼓组 2 ab鼓组cd"
+    // Each click stands far enough from the one before not to count with it.
+    for (auto [clicked, word] : { std::pair { 6, juce::Range<int> (6, 8) }, { 2, { 0, 5 } }, { 14, { 11, 17 } },
+                                  { 9, { 9, 10 } }, { 7, { 6, 8 } } })
+    {
+        User::doubleClick (box, middleOf (box, clicked));
+        const auto selected = box.getHighlightedRegion();
+        EXPECT_TRUE (selected == word) << "at " << clicked << ": " << selected.getStart() << ".." << selected.getEnd();
+    }
+}
+
+TEST_F (TextBox, SetTextKeepsTheCaretsIndexOrASingleLineBoxsPlaceAtTheEnd)
+{
+    show();
+    struct { bool multiLine; const char* before; int caret; const char* after; int caretAfter; } cases[] = {
+        { false, "abcd", 4, "abcdef", 6 },  { true, "abcd", 4, "abcdef", 4 },  { false, "abcd", 2, "abcdef", 2 },
+        { false, "abcdef", 5, "ab", 2 },    { true, "abcdef", 6, "ab", 2 },
+    };
+    for (auto& c : cases)
+    {
+        box.setMultiLine (c.multiLine, true);
+        set (c.before, { 1, c.caret }); // a selection with the caret at its end
+        box.setText (c.after, false);
+        EXPECT_EQ (box.getCaretPosition(), c.caretAfter) << (c.multiLine ? "multi-line " : "") << c.before << " at " << c.caret;
+        EXPECT_TRUE (box.getHighlightedRegion().isEmpty());
+    }
+}
+
+// The editor sets each name again on every refresh; only a new colour makes the same text count.
+TEST_F (TextBox, SettingTheShownTextAgainChangesNothingUnlessAColourChangedSince)
+{
+    show();
+    set ("ab", { 2, 2 });
+    type ("c");
+    set ("abc", { 3, 3 });
+    expect ("z", "ab"); // the history kept
+    expect ("y", "abc");
+
+    const auto green = [] (juce::Colour p) { return p.getGreen() > 200 && p.getRed() < 100 && p.getBlue() < 100; };
+    box.setColour (juce::TextEditor::textColourId, juce::Colours::lime);
+    EXPECT_TRUE (inkColumns (paint (box), green).empty());
+    set ("abc", { 3, 3 });
+    const auto ink = inkColumns (paint (box), green);
+    EXPECT_TRUE (! ink.empty() && ink.first <= 7) << "from the first letter: " << ink.first;
+    expect ("z", "abc"); // a new history
+
+    type ("d");
+    set ("abcd", { 4, 4 }); // the colour change is spent
+    expect ("z", "abc");
+}
+
+TEST_F (TextBox, ANarrowBoxScrollsToKeepTheCaretInView)
+{
+    show();
+    box.setSize (60, 24);
+    const auto caretInView = [this]
+    {
+        auto* caret = box.getTextHolder().getChildComponent (0);
+        const auto at = box.getLocalArea (caret, caret->getLocalBounds());
+        const auto view = box.getViewport().getBounds();
+        return at.getX() >= view.getX() && at.getRight() <= view.getRight();
+    };
+    const juce::String letters ("abcdefghijklmnopqrstuvwxyz");
+    for (int i = 0; i < letters.length(); ++i)
+    {
+        type (letters.substring (i, i + 1));
+        EXPECT_TRUE (caretInView()) << "after typing " << letters.substring (i, i + 1);
+    }
+    EXPECT_GT (box.getViewport().getViewPositionX(), 0) << "the first letters scrolled out";
+    for (int i = letters.length(); --i >= 0;)
+    {
+        key (box, KP::leftKey);
+        EXPECT_TRUE (caretInView()) << "before " << letters.substring (i, i + 1);
+    }
+    EXPECT_EQ (box.getViewport().getViewPositionX(), 0);
+    key (box, KP::endKey);
+    EXPECT_TRUE (caretInView());
+}
+
+// A password box keeps its text from the clipboard as well as from the eye.
+TEST (VMLTextEditorMenu, APasswordBoxOffersNeitherCutNorCopyAndCopiesNothing)
+{
+    VMLTextEditor box ({}, (juce::juce_wchar) 0x2022);
+    Window window (setUp (box, 200, 24, {}));
+    ASSERT_TRUE (User::typeInto (box, "secret"));
+    juce::SystemClipboard::copyTextToClipboard ("before");
+    command (box, 'a');
+    command (box, 'c');
+    EXPECT_EQ (juce::SystemClipboard::getTextFromClipboard(), "before");
+    EXPECT_EQ (box.getText(), "secret");
+    EXPECT_EQ (menuOf (box), "Paste, Delete, -, Select All, -, Undo, (Redo)");
+}
+
 TEST (VMLTextEditorListeners, AreCalledLastToFirstOnceEachUntilOneDeletesTheBox)
 {
     Log log;
@@ -150,6 +372,29 @@ TEST (VMLTextEditorListeners, AreCalledLastToFirstOnceEachUntilOneDeletesTheBox)
     EXPECT_EQ (log, (Log { "last:escape", "middle:escape" }));
 }
 
+// Return, Escape and focus loss are posted to the box in any case; text changes only for a listener.
+TEST (VMLTextEditorListeners, TextChangesArePostedOnlyWhileAListenerIsRegistered)
+{
+    Log log;
+    RecordingListener listener (log, "l");
+    PostingBox box;
+    Window window (setUp (box, 200, 24, {}));
+    ASSERT_TRUE (User::typeInto (box, "ab"));
+    box.setText ("abc", true);
+    User::pressIn (box, KP::returnKey);
+    EXPECT_EQ (box.count (VMLTextEditor::textChangeMessageId), 0);
+    EXPECT_EQ (box.count (VMLTextEditor::returnKeyMessageId), 1);
+
+    box.addListener (&listener);
+    key (box, 'd', 0, 'd');
+    box.setText ("abcd", true); // the text it already shows: no change
+    box.setText ("xy", true);
+    box.setText ("z", false);
+    pumpMessages (30);
+    EXPECT_EQ (box.count (VMLTextEditor::textChangeMessageId), 2);
+    EXPECT_EQ (log, (Log { "l:changed", "l:changed" }));
+}
+
 // A name mixing Latin and Chinese in a box whose font has no Chinese glyphs.
 TEST (VMLTextEditorDrawing, AMixedNameDrawsEveryGlyphBetweenItsCaretPlaces)
 {
@@ -166,4 +411,41 @@ TEST (VMLTextEditorDrawing, AMixedNameDrawsEveryGlyphBetweenItsCaretPlaces)
     box.setHighlightedRegion ({ 6, 8 });
     const auto red = inkColumns (paint (box), [] (auto p) { return p.getRed() > 120 && p.getGreen() < 90; });
     EXPECT_TRUE (std::abs (red.first - left) <= 1 && std::abs (red.last + 1 - right) <= 1) << red.first << ".." << red.last;
+}
+
+// Tab passes the focus on to the next box; a click brings it back.
+TEST (VMLTextEditorDrawing, ThePlaceholderShowsInAnEmptyUnfocusedBoxAndTheSelectionFadesWithoutFocus)
+{
+    juce::Component holder;
+    holder.setSize (200, 48);
+    VMLTextEditor box, next;
+    holder.addAndMakeVisible (setUp (box, 200, 24, {}));
+    holder.addAndMakeVisible (setUp (next, 200, 24, {}));
+    next.setTopLeftPosition (0, 24);
+    box.setTextToShowWhenEmpty ("Name", juce::Colours::red);
+    box.setColour (juce::TextEditor::highlightColourId, juce::Colours::blue);
+    box.setText ({}, false); // colours, then the text, as the editor builds its name boxes
+    Window window (holder);
+    const auto red = [] (juce::Colour p) { return p.getRed() > 150 && p.getGreen() < 80; };
+    const auto tabAway = [&] { key (box, KP::tabKey); return pumpUntil ([&] { return ! box.hasKeyboardFocus (true); }, 2000); };
+
+    const auto placeholder = inkColumns (paint (box), red);
+    EXPECT_TRUE (placeholder.first >= 4 && placeholder.first <= 6) << "from the left indent: " << placeholder.first;
+    ASSERT_TRUE (User::typeInto (box, {}));
+    EXPECT_TRUE (inkColumns (paint (box), red).empty());
+    ASSERT_TRUE (tabAway());
+    EXPECT_FALSE (inkColumns (paint (box), red).empty());
+
+    // Spaces selected: the highlight alone, over the black background.
+    ASSERT_TRUE (User::typeInto (box, "a    b"));
+    key (box, KP::homeKey);
+    key (box, KP::rightKey);
+    for (int i = 0; i < 4; ++i)
+        key (box, KP::rightKey, MK::shiftModifier);
+    const juce::Point<int> middle { box.getCaretRectangleForCharIndex (3).getX(), box.getHeight() / 2 };
+    EXPECT_EQ (rgbAt (paint (box), middle.x, middle.y), juce::Colour (0, 0, 255));
+    ASSERT_TRUE (tabAway());
+    const auto faded = rgbAt (paint (box), middle.x, middle.y);
+    EXPECT_TRUE (faded.getRed() == 0 && std::abs (faded.getBlue() - 128) <= 1) << faded.toDisplayString (false);
+    EXPECT_TRUE (inkColumns (paint (box), red).empty()) << "a placeholder over text";
 }
