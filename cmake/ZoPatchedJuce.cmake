@@ -97,7 +97,7 @@ function(zo_use_patched_plugin_wrappers)
 endfunction()
 
 # The plug-in's windows inside a host's windows (every VST3 and LV2 window on
-# Linux) meet three faults of the X11 peer:
+# Linux) meet four faults of the X11 peer:
 # - All such windows share one parent position on the screen, that of the window
 #   that last saw an event, so the toolkit puts them all at one place: the window
 #   in front takes the pointer of every other, whose hover then shows in it.
@@ -113,6 +113,14 @@ endfunction()
 #   polling the connection no longer finds them, until the next event arrives:
 #   a key or a click can stand still. Here each window's vertical-blank timer
 #   hands such events on.
+# - A click makes the window manager focus the host's top-level window and offer
+#   it the focus; the host (Ardour's GTK) then takes it for a window of its own,
+#   stamped with the click's time. The toolkit takes the focus for the clicked
+#   window at the server's current time, which may still be the click's
+#   millisecond: the server then grants the host's later request, the clicked box
+#   loses the focus and the keys go to the host. Here a click into a window that
+#   lacks the focus takes it only once the server's clock has passed the click,
+#   so that requests stamped with the click's time are refused.
 # Only targets with the property ZO_PATCHED_JUCE compile the mended copy: a test
 # host built from the toolkit stays the toolkit's own.
 function(zo_use_patched_linux_peer)
@@ -133,10 +141,16 @@ function(zo_use_patched_linux_peer)
     file(READ "${module}/windows/juce_ComponentPeer.cpp" peer)
     zo_replace(peer "void ComponentPeer::handleFocusGain()\n{\n"
         "void ComponentPeer::handleFocusGain()\n{\n    if (auto* focused = Component::currentlyFocusedComponent; (focused == &component || component.isParentOf (focused)) && focused->isShowing())\n        return;\n\n")
+    file(READ "${module}/native/x11/juce_linux_XWindowSystem.cpp" xwindows)
+    file(READ "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ZoWaitForServerTime.inc" wait_for_server_time)
+    zo_replace(xwindows "void XWindowSystem::handleButtonPressEvent (LinuxComponentPeer* peer, const XButtonPressedEvent& buttonPressEvent, int buttonModifierFlag) const\n"
+        "${wait_for_server_time}void XWindowSystem::handleButtonPressEvent (LinuxComponentPeer* peer, const XButtonPressedEvent& buttonPressEvent, int buttonModifierFlag) const\n")
+    zo_replace(xwindows "    ModifierKeys::currentModifiers = ModifierKeys::currentModifiers.withFlags (buttonModifierFlag);\n    peer->toFront (true);\n"
+        "    ModifierKeys::currentModifiers = ModifierKeys::currentModifiers.withFlags (buttonModifierFlag);\n\n    if (! isFocused ((::Window) peer->getNativeHandle()))\n        zoWaitForServerTimeAfter (display, buttonPressEvent.time);\n\n    peer->toFront (true);\n")
     file(READ "${original}" unity)
     zo_replace(unity "#include \"juce_gui_basics.h\"\n"
         "#include \"juce_gui_basics.h\"\n#include <juce_events/native/juce_linux_EventLoopInternal.h>\n")
-    if(windowing STREQUAL "" OR peer STREQUAL "" OR unity STREQUAL "")
+    if(windowing STREQUAL "" OR peer STREQUAL "" OR xwindows STREQUAL "" OR unity STREQUAL "")
         message(STATUS "X11 peer: the toolkit's source differs; using it as it is")
         return()
     endif()
@@ -144,8 +158,9 @@ function(zo_use_patched_linux_peer)
     set(copy "${CMAKE_BINARY_DIR}/patched-juce/juce_gui_basics")
     file(WRITE "${copy}/native/juce_linux_Windowing.cpp" "${windowing}")
     file(WRITE "${copy}/windows/juce_ComponentPeer.cpp" "${peer}")
+    file(WRITE "${copy}/native/x11/juce_linux_XWindowSystem.cpp" "${xwindows}")
     zo_compile_module_copy(juce_gui_basics "${original}" "${module}" "${copy}" "${unity}"
-        "native/juce_linux_Windowing.cpp;windows/juce_ComponentPeer.cpp" ON)
+        "native/juce_linux_Windowing.cpp;windows/juce_ComponentPeer.cpp;native/x11/juce_linux_XWindowSystem.cpp" ON)
 endfunction()
 
 # The toolkit's XEmbedComponent, which its VST3 and LV2 hosts embed a plug-in's

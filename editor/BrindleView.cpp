@@ -192,6 +192,7 @@ BrindleView::BrindleView (Brindle& owner)
 
     setSize (editorWidth, editorHeight);
     setWantsKeyboardFocus (true);
+    addMouseListener (&pointerExitWatch, true);
 
     blinking = false;
     blinkAlpha = 0.0f;
@@ -203,6 +204,7 @@ BrindleView::BrindleView (Brindle& owner)
 
 BrindleView::~BrindleView()
 {
+    removeMouseListener (&pointerExitWatch);
     deleteAllChildren();
     openGLContext.detach();
 }
@@ -563,6 +565,18 @@ void BrindleView::mouseMove (const juce::MouseEvent& e)
 
     if (linkHovered != wasHovered)
         repaint();
+}
+
+// A move onto a child leaves the highlight as it is; out of the window,
+// nothing points at the link any more.
+void BrindleView::clearHoverIfPointerLeft()
+{
+    if (! linkHovered || isMouseOver (true))
+        return;
+
+    linkHovered = false;
+    hoveredLink = { -1, -1, -1 };
+    repaint();
 }
 
 void BrindleView::mouseDoubleClick (const juce::MouseEvent& e)

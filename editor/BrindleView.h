@@ -106,6 +106,7 @@ private:
     void showAlert (const juce::String& message);
     juce::Path linkBand (int leaderRow, int followerRow, int parameterIndex) const;
     int hitLink (juce::Point<float> position) const;
+    void clearHoverIfPointerLeft();
 
     //==============================================================================
     Brindle& ownerProcessor;
@@ -160,6 +161,15 @@ private:
     std::vector<linkPathInfo> linkPaths;
     std::vector<int> hoveredLink;
     bool linkHovered = false;
+
+    // Hears the pointer leave the window's own area or any child's: only the
+    // window as a whole tells whether it has left the window.
+    struct PointerExitWatch : juce::MouseListener
+    {
+        explicit PointerExitWatch (BrindleView& v) : view (v) {}
+        void mouseExit (const juce::MouseEvent&) override { view.clearHoverIfPointerLeft(); }
+        BrindleView& view;
+    } pointerExitWatch { *this };
 
     juce::TooltipWindow tooltipWindow { nullptr, 700 };
     juce::CriticalSection editorLock;

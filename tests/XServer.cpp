@@ -180,6 +180,14 @@ void press (juce::Point<int> at, unsigned int button, int times)
 void zotest::xtest::click (juce::Point<int> at, int clicks)  { press (at, 1, clicks); }
 void zotest::xtest::scroll (juce::Point<int> at, int steps)  { press (at, steps > 0 ? 4 : 5, std::abs (steps)); }
 
+void zotest::xtest::tap (juce::Point<int> at)
+{
+    moveTo (at);
+    XTestFakeButtonEvent (hand(), 1, True, CurrentTime);
+    XTestFakeButtonEvent (hand(), 1, False, CurrentTime);
+    XFlush (hand());
+}
+
 void zotest::xtest::type (const juce::String& text)
 {
     for (auto c : text)

@@ -39,6 +39,9 @@ namespace xtest
     };
     void moveTo (juce::Point<int> onScreen);
     void click (juce::Point<int> onScreen, int clicks = 1);
+    // A press and a release at once, left with the server without waiting for the
+    // window manager: the caller runs the message loop at once, as a host does.
+    void tap (juce::Point<int> onScreen);
     // Turns the wheel by whole steps, up for positive ones.
     void scroll (juce::Point<int> onScreen, int steps);
     // Printable ASCII, typed key by key.

@@ -9,6 +9,7 @@
 
 #include "tests/XServer.h"
 #include "tests/TestSupport.h"
+#include "tests/host/HostFrame.h"
 #include "tests/host/PluginHost.h"
 
 namespace
@@ -24,16 +25,16 @@ void sizeLv2Holders (juce::Component& editor)
 }
 
 // A host's top-level window around a track's editor, side by side on a screen
-// 2200 pixels wide (tests/run.sh).
+// 2200 pixels wide (tests/run.sh), or a host's window inside a given frame.
 struct HostWindow : juce::Component
 {
-    HostWindow (juce::AudioPluginInstance& track, int index) : editor (track.createEditorIfNeeded())
+    HostWindow (juce::AudioPluginInstance& track, int index, ::Window frame = 0) : editor (track.createEditorIfNeeded())
     {
         if (editor == nullptr)
             return;
         addAndMakeVisible (*editor);
-        setBounds (730 * index, 0, editor->getWidth(), editor->getHeight());
-        addToDesktop (0);
+        setBounds (frame != 0 ? 0 : 730 * index, 0, editor->getWidth(), editor->getHeight());
+        addToDesktop (0, reinterpret_cast<void*> (frame));
         setVisible (true);
         zotest::pumpUntil ([this] { return isShowing(); });
         sizeLv2Holders (*editor);
@@ -266,6 +267,38 @@ TEST_P (HostedEditor, KeysGoToTheBoxTheUserClickedThroughTheWindowManager)
     EXPECT_EQ (follower->getIntAttribute ("DelayBufferLength_0"), 100);
 }
 
+// The built VST3 in a frame like Ardour's, on a server whose clock is slow (see tests/CMakeLists.txt).
+struct HostedVst3Editor : HostedEditor
+{
+};
+INSTANTIATE_TEST_SUITE_P (Format, HostedVst3Editor, ::testing::Values (PluginHost::Format::vst3), PluginHost::nameOf);
+
+TEST_P (HostedVst3Editor, AQuickClickKeepsTheKeysFromAHostThatTakesTheFocusForItsOwnWindow)
+{
+    zotest::xtest::WindowManager windowManager;
+    ASSERT_TRUE (windowManager.runs()) << "a window manager offers the host the focus";
+    HostFrame frame (700, 550);
+    ASSERT_TRUE (zotest::pumpUntil ([&] { return frame.show(); }));
+    auto& w = *(windows[0] = std::make_unique<HostWindow> (*tracks[0], 0, frame.window()));
+    ASSERT_TRUE (w.paintsAsRowOf (0, 3));
+
+    // Renames begun with a press and a release at once, as a touchpad tap sends,
+    // while the message loop runs as a host's does; the user types once the caret shows.
+    int lost = 0;
+    for (int i = 0; i < 12; ++i)
+    {
+        const juce::String name (i % 2 == 0 ? "Kick" : "Wide Snare");
+        zotest::xtest::tap (w.onScreen (350, 65));
+        zotest::pumpMessages (300);
+        zotest::xtest::key ("a", true);
+        zotest::xtest::type (name);
+        zotest::xtest::key ("Return");
+        lost += zotest::pumpUntil ([&] { return nameOf (0) == name; }, 1000) ? 0 : 1;
+    }
+    EXPECT_EQ (lost, 0);
+    EXPECT_EQ (frame.keysTaken(), 0);
+}
+
 TEST_P (HostedEditor, HoverFollowsThePointerIntoAWindowNotClicked)
 {
     zotest::xtest::WindowManager windowManager;
@@ -291,6 +324,20 @@ TEST_P (HostedEditor, HoverFollowsThePointerIntoAWindowNotClicked)
     // Off the curve, the highlight goes.
     zotest::xtest::moveTo (b.onScreen (600, 300));
     EXPECT_TRUE (hand::shows (b, middle, pan));
+
+    // Out of the window in one motion, straight off the curve or by way of a name box,
+    // over which it stays: nothing points at the link any more.
+    for (auto via : { middle, juce::Point<int> (510, 115) })
+    {
+        zotest::xtest::moveTo (b.onScreen (middle.x - 10, middle.y));
+        zotest::xtest::moveTo (b.onScreen (middle.x, middle.y));
+        ASSERT_TRUE (hand::shows (b, middle, lit));
+        zotest::xtest::moveTo (b.onScreen (via.x, via.y));
+        zotest::pumpMessages (200);
+        EXPECT_TRUE (hand::shows (b, middle, lit));
+        zotest::xtest::moveTo (b.onScreen (via.x, 700));
+        EXPECT_TRUE (hand::shows (b, middle, pan)) << "left from " << via.toString();
+    }
 }
 
 TEST_P (HostedEditor, ChangesMadeInTheWindowAreSavedWithTheProject)
