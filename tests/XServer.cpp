@@ -151,7 +151,7 @@ void zotest::xtest::moveTo (juce::Point<int> at)
 
 namespace
 {
-void press (juce::Point<int> at, unsigned int button, int times)
+void press (juce::Point<int> at, unsigned int button, int times, bool waitForWindowManager = true)
 {
     zotest::xtest::moveTo (at);
     for (int i = 0; i < times; ++i)
@@ -160,6 +160,8 @@ void press (juce::Point<int> at, unsigned int button, int times)
         XTestFakeButtonEvent (hand(), button, False, CurrentTime);
     }
     XFlush (hand());
+    if (! waitForWindowManager)
+        return;
 
     // A window manager holds a click until it has focused and raised the window,
     // while keys pass on at once: the hand types only once the click has gone on.
@@ -179,14 +181,7 @@ void press (juce::Point<int> at, unsigned int button, int times)
 
 void zotest::xtest::click (juce::Point<int> at, int clicks)  { press (at, 1, clicks); }
 void zotest::xtest::scroll (juce::Point<int> at, int steps)  { press (at, steps > 0 ? 4 : 5, std::abs (steps)); }
-
-void zotest::xtest::tap (juce::Point<int> at)
-{
-    moveTo (at);
-    XTestFakeButtonEvent (hand(), 1, True, CurrentTime);
-    XTestFakeButtonEvent (hand(), 1, False, CurrentTime);
-    XFlush (hand());
-}
+void zotest::xtest::tap (juce::Point<int> at)                { press (at, 1, 1, false); }
 
 void zotest::xtest::type (const juce::String& text)
 {
