@@ -631,7 +631,7 @@ namespace
 // Numbers from a project file: anything that is not a finite number takes the default.
 double readNumber (const juce::XmlElement& xml, const juce::String& name, double fallback)
 {
-    const double v = xml.getDoubleAttribute (name, fallback);
+    const double v = xml.hasAttribute (name) ? VStateText::readNumber (xml.getStringAttribute (name)) : fallback;
     return std::isfinite (v) ? v : fallback;
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "engine/KtHostParamControl.h"
+#include "engine/VStateText.h"
 
 KtParameter::KtParameter (const juce::String& paramName, float minimum, float maximum, float defaultReal,
                           juce::AudioProcessor* ownerProcessor, bool boolean, int steps,
@@ -100,7 +101,7 @@ int KtParameter::getNumSteps() const
 
 float KtParameter::getValueForText (const juce::String& text) const
 {
-    return text.getFloatValue();
+    return (float) VStateText::readNumber (text);
 }
 
 bool KtParameter::isAutomatable() const

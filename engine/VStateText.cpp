@@ -141,3 +141,33 @@ bool VStateText::hasSingleEmptyElement (const char* text, size_t size)
     in.skipSpace();
     return in.atEnd();
 }
+
+double VStateText::readNumber (const juce::String& text)
+{
+    // Where the toolkit's reader takes the exponent's digits: after blanks, a
+    // sign, digits with at most one point, an 'e' and the exponent's sign.
+    int i = 0;
+    const auto at = [&text] (int index) { return text[index]; };
+    while (juce::CharacterFunctions::isWhitespace (at (i)))
+        ++i;
+    if (at (i) == '-' || at (i) == '+')
+        ++i;
+    for (bool point = false; juce::CharacterFunctions::isDigit (at (i)) || (at (i) == '.' && ! point); ++i)
+        point = point || at (i) == '.';
+    if (at (i) != 'e' && at (i) != 'E')
+        return text.getDoubleValue();
+    if (at (++i) == '-' || at (i) == '+')
+        ++i;
+
+    int end = i;
+    while (at (end) == '0')
+        ++end;
+    const int first = end;
+    while (juce::CharacterFunctions::isDigit (at (end)))
+        ++end;
+
+    // Six digits are beyond any double's exponent, either way.
+    if (end - first <= 6)
+        return text.getDoubleValue();
+    return text.replaceSection (i, end - i, "999999").getDoubleValue();
+}

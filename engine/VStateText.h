@@ -15,4 +15,9 @@ public:
 
     static bool isWellFormedUtf8 (const juce::uint8* text, size_t size);
     static bool hasSingleEmptyElement (const char* text, size_t size);
+
+    // A number from a project's or a host's text, read as the toolkit reads it.
+    // The toolkit keeps an exponent in an int, which ten digits overflow; such a
+    // number is infinite or zero, and is read as one.
+    static double readNumber (const juce::String& text);
 };

@@ -298,7 +298,7 @@ TEST (BrindleState, RestoredValuesAreClampedOrDefaultedAndTheHostHearsAllFour)
     for (auto* p : b.getParameters())
         p->addListener (&host);
     auto bad = stateElement (table().getTrackName (rowOf (other)));
-    const char* attributes[][2] = { { "Pan", "0.25" }, { "LPFCutoff", "1e300" }, { "HPFCutoff", "nan" }, { "Rule_0", "Square (x^2)" },
+    const char* attributes[][2] = { { "Volume", "1e4294967297" }, { "Pan", "0.25" }, { "LPFCutoff", "1e300" }, { "HPFCutoff", "nan" }, { "Rule_0", "Square (x^2)" },
                                     { "Rule_1", "Same (=x)" }, { "MasterTrackName_1", "Nobody" }, { "DelayBufferLength_1", "2e12" },
                                     { "Scale_1", "inf" }, { "InitValue_1", "-nan" } };
     for (auto& [name, value] : attributes)
@@ -315,6 +315,17 @@ TEST (BrindleState, RestoredValuesAreClampedOrDefaultedAndTheHostHearsAllFour)
     const auto& info = table().linkInfos[(size_t) rowOf (b)][1];
     EXPECT_EQ (std::tuple (info.delayBufferLength, info.scale, info.initValue),
                std::tuple (VSharedData::maxDelayBufferLength, -1.0f, -1.0f));
+    EXPECT_TRUE (std::isinf (b.getParameters()[0]->getValueForText ("1e4294967297"))) << "a host's text reads as a saved one";
+}
+
+TEST (VStateText, NumbersWithExponentsBeyondAnIntAreInfiniteOrZero)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<const char*, double> cases[] = { { " 1e4294967297", inf }, { "-2.5E+99999999999", -inf },
+                                                     { "3e-4294967297x", 0.0 }, { "2.5e0000000000001", 25.0 },
+                                                     { "1.5e3", 1500.0 }, { "7.5.1e99999999999", 7.5 }, { "e99999999999", 0.0 } };
+    for (auto& [text, value] : cases)
+        EXPECT_EQ (VStateText::readNumber (text), value) << text;
 }
 
 TEST (VStateText, OnlyOneElementWithAttributesInWholeUtf8IsReadable)
