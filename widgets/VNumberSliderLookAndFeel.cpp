@@ -1,5 +1,27 @@
 #include "widgets/VNumberSliderLookAndFeel.h"
 
+namespace
+{
+// The toolkit keeps a slider's text box in step with its value, suffix and
+// decimals, but repaints the slider only when the value moves. The number box
+// draws that text itself, so its unseen text box has it drawn again whenever
+// the text changes: a new unit or step with the value left as it was included.
+class NumberBoxText : public juce::Label
+{
+    void textWasChanged() override
+    {
+        if (auto* box = getParentComponent())
+            box->repaint();
+    }
+
+    // Never on screen: the slider speaks for its value.
+    std::unique_ptr<juce::AccessibilityHandler> createAccessibilityHandler() override
+    {
+        return createIgnoredAccessibilityHandler (*this);
+    }
+};
+} // namespace
+
 VNumberSliderLookAndFeel::~VNumberSliderLookAndFeel() = default;
 
 VNumberSliderLookAndFeel* VNumberSliderLookAndFeel::sharedInstance()
@@ -40,6 +62,11 @@ void VNumberSliderLookAndFeel::drawLinearSlider (juce::Graphics& g, int x, int y
     g.setColour (juce::Colour (154, 156, 161));
     g.drawFittedText (suffix, x + width - font.getStringWidth (suffix + " "), y, font.getStringWidth (suffix), height,
                       juce::Justification::centredRight, 1, 0.0f);
+}
+
+juce::Label* VNumberSliderLookAndFeel::createSliderTextBox (juce::Slider&)
+{
+    return new NumberBoxText();
 }
 
 void VNumberSliderLookAndFeel::drawLinearSliderBackground (juce::Graphics&, int, int, int, int, float, float, float,

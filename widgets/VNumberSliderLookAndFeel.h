@@ -3,8 +3,9 @@
 #include "widgets/VLookAndFeel.h"
 
 // The number box: only text, the value with as many decimals as the slider's
-// interval has and the suffix in grey at the right. No track, no thumb and
-// no toolkit value box.
+// interval has and the suffix in grey at the right. No track, no thumb, and
+// the toolkit's value box is never shown: it only tells the box when its text
+// (value, suffix or decimals) has changed, so that the box draws it again.
 class VNumberSliderLookAndFeel : public VLookAndFeel
 {
 public:
@@ -23,6 +24,7 @@ public:
                                 float sliderPos, float minSliderPos, float maxSliderPos,
                                 juce::Slider::SliderStyle, juce::Slider&) override;
     juce::Slider::SliderLayout getSliderLayout (juce::Slider&) override;
+    juce::Label* createSliderTextBox (juce::Slider&) override;
 
     // The number of decimals that the interval's text shows ("0.01" -> 2, "10" -> 0).
     static int decimalsOf (double interval);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <juce_gui_extra/juce_gui_extra.h>
 
@@ -379,4 +381,49 @@ TEST_P (HostedEditor, ChangesMadeInTheWindowAreSavedWithTheProject)
     zotest::xtest::scroll (a.onScreen (76, 90), 3);
     EXPECT_TRUE (zotest::pumpUntil ([&] { return heard[0].parameters > 0; }));
     told ({}, "a knob");
+}
+
+TEST_P (HostedEditor, NumberBoxesShowTheUnitOfTheParameterAndDelayUnitJustPicked)
+{
+    zotest::xtest::WindowManager windowManager;
+    ASSERT_TRUE (windowManager.runs()) << "a window manager decides the X focus here";
+    auto& a = show (0);
+
+    // A box's pixels as the X server shows them; `settled` says when a pick has shown.
+    using Pixels = std::vector<juce::uint32>;
+    const auto pick = [&] (juce::Point<int> box, int itemY, juce::Rectangle<int> area, std::function<bool (const Pixels&)> settled)
+    {
+        hand::choose (a, box, { 190, itemY });
+        Pixels now;
+        const bool shown = zotest::pumpUntil ([&] {
+            const auto shot = zotest::grabWindow (a.getPeer());
+            now.clear();
+            for (int y = area.getY(); y < area.getBottom(); ++y)
+                for (int x = area.getX(); x < area.getRight(); ++x)
+                    now.push_back (shot.isValid() ? shot.getPixelAt (x, y).getARGB() : 0u);
+            return settled (now);
+        }, 2000);
+        EXPECT_TRUE (shown) << "the pick at " << itemY << " did not show as expected";
+        return now;
+    };
+    const auto is = [] (const Pixels& p) { return [&p] (const Pixels& now) { return now == p; }; };
+    const auto isNot = [] (const Pixels& p) { return [&p] (const Pixels& now) { return now != p; }; };
+
+    // Volume reads "0.00 dB", Pan "0.00", LPF "20000 Hz": between Volume and Pan only the unit changes.
+    const juce::Point<int> parameter { 150, 252 };
+    const juce::Rectangle<int> init { 100, 453, 60, 22 };
+    const int volume = 282, pan = 306, lpf = 330;
+    const auto volumeBox = pick (parameter, volume, init, [] (const Pixels&) { return true; });
+    const auto panBox = pick (parameter, pan, init, isNot (volumeBox));
+    pick (parameter, volume, init, is (volumeBox));
+    pick (parameter, lpf, init, [&] (const Pixels& now) { return now != volumeBox && now != panBox; });
+    pick (parameter, pan, init, is (panBox));
+    pick (parameter, volume, init, is (volumeBox));
+
+    // The delay box: "0 ms" under "Time", "0" under "Beat".
+    const juce::Point<int> unit { 140, 432 };
+    const juce::Rectangle<int> delay { 185, 421, 60, 22 };
+    const auto msBox = pick (unit, 456, delay, [] (const Pixels&) { return true; });
+    pick (unit, 474, delay, isNot (msBox));
+    pick (unit, 456, delay, is (msBox));
 }
