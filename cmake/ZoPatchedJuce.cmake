@@ -97,7 +97,7 @@ function(zo_use_patched_plugin_wrappers)
 endfunction()
 
 # The plug-in's windows inside a host's windows (every VST3 and LV2 window on
-# Linux) meet four faults of the X11 peer:
+# Linux) meet five faults of the X11 peer:
 # - All such windows share one parent position on the screen, that of the window
 #   that last saw an event, so the toolkit puts them all at one place: the window
 #   in front takes the pointer of every other, whose hover then shows in it.
@@ -121,6 +121,13 @@ endfunction()
 #   loses the focus and the keys go to the host. Here a click into a window that
 #   lacks the focus takes it only once the server's clock has passed the click,
 #   so that requests stamped with the click's time are refused.
+# - After a menu (or anything else) has asked for the pointer's state, the next
+#   move takes its buttons from the pointer as it is when the move is read, not
+#   as the move found them. A click that comes as the pointer arrives is then
+#   already down, and the move is taken for the press: the window asks for the
+#   focus at once, before the mend above can wait, and the host's answer to the
+#   click takes it back (the menu just opened closes). Here a move takes its
+#   buttons from the move itself, and the press stays the press's.
 # Only targets with the property ZO_PATCHED_JUCE compile the mended copy: a test
 # host built from the toolkit stays the toolkit's own.
 function(zo_use_patched_linux_peer)
@@ -145,6 +152,8 @@ function(zo_use_patched_linux_peer)
     file(READ "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ZoWaitForServerTime.inc" wait_for_server_time)
     zo_replace(xwindows "void XWindowSystem::handleButtonPressEvent (LinuxComponentPeer* peer, const XButtonPressedEvent& buttonPressEvent, int buttonModifierFlag) const\n"
         "${wait_for_server_time}void XWindowSystem::handleButtonPressEvent (LinuxComponentPeer* peer, const XButtonPressedEvent& buttonPressEvent, int buttonModifierFlag) const\n")
+    zo_replace(xwindows "    updateKeyModifiers ((int) movedEvent.state);\n    Keys::refreshStaleMouseKeys();\n"
+        "    updateKeyModifiers ((int) movedEvent.state);\n\n    if (Keys::modifierKeysAreStale)\n    {\n        const auto state = movedEvent.state;\n        ModifierKeys::currentModifiers = ModifierKeys::currentModifiers.withoutMouseButtons()\n            .withFlags (((state & Button1Mask) != 0 ? ModifierKeys::leftButtonModifier : 0)\n                        | ((state & Button2Mask) != 0 ? ModifierKeys::middleButtonModifier : 0)\n                        | ((state & Button3Mask) != 0 ? ModifierKeys::rightButtonModifier : 0));\n        Keys::modifierKeysAreStale = false;\n    }\n")
     zo_replace(xwindows "    ModifierKeys::currentModifiers = ModifierKeys::currentModifiers.withFlags (buttonModifierFlag);\n    peer->toFront (true);\n"
         "    ModifierKeys::currentModifiers = ModifierKeys::currentModifiers.withFlags (buttonModifierFlag);\n\n    if (! isFocused ((::Window) peer->getNativeHandle()))\n        zoWaitForServerTimeAfter (display, buttonPressEvent.time);\n\n    peer->toFront (true);\n")
     file(READ "${original}" unity)

@@ -179,6 +179,19 @@ void press (juce::Point<int> at, unsigned int button, int times, bool waitForWin
 }
 } // namespace
 
+void zotest::xtest::pressOnArrival (juce::Point<int> at)
+{
+    moveTo (at);
+    XTestFakeButtonEvent (hand(), 1, True, CurrentTime);
+    XFlush (hand());
+}
+
+void zotest::xtest::release()
+{
+    XTestFakeButtonEvent (hand(), 1, False, CurrentTime);
+    XFlush (hand());
+}
+
 void zotest::xtest::click (juce::Point<int> at, int clicks)  { press (at, 1, clicks); }
 void zotest::xtest::scroll (juce::Point<int> at, int steps)  { press (at, steps > 0 ? 4 : 5, std::abs (steps)); }
 void zotest::xtest::tap (juce::Point<int> at)                { press (at, 1, 1, false); }

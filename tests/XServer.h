@@ -42,6 +42,10 @@ namespace xtest
     // A press and a release at once, left with the server without waiting for the
     // window manager: the caller runs the message loop at once, as a host does.
     void tap (juce::Point<int> onScreen);
+    // A press that comes as the pointer arrives, held until release(), as a hand
+    // clicks: the window may read the move while the button is already down.
+    void pressOnArrival (juce::Point<int> onScreen);
+    void release();
     // Turns the wheel by whole steps, up for positive ones.
     void scroll (juce::Point<int> onScreen, int steps);
     // Printable ASCII, typed key by key.

@@ -96,14 +96,17 @@ void retype (HostWindow& w, juce::Point<int> box, const char* text)
     xtest::key ("Return");
 }
 
+// True while a menu stands at that point of the window: its background, or a highlighted row.
+bool menuShowsAt (HostWindow& w, juce::Point<int> at)
+{
+    const auto c = xtest::colourAt (w.onScreen (at.x, at.y));
+    return c == juce::Colour (0xff2d2f33) || c == juce::Colour (0xff1993a9);
+}
+
 // Opens a combo box's menu and clicks the item standing at `item` in the window.
 void choose (HostWindow& w, juce::Point<int> box, juce::Point<int> item)
 {
-    const auto menuShows = [&]
-    {
-        const auto c = xtest::colourAt (w.onScreen (item.x, item.y));
-        return c == juce::Colour (0xff2d2f33) || c == juce::Colour (0xff1993a9); // its background, or a highlighted row
-    };
+    const auto menuShows = [&] { return menuShowsAt (w, item); };
     ASSERT_TRUE (click (w, box));
     ASSERT_TRUE (pumpUntil (menuShows));
     pumpMessages (300); // the menu ignores a click in its first 250 ms
@@ -272,17 +275,26 @@ TEST_P (HostedEditor, KeysGoToTheBoxTheUserClickedThroughTheWindowManager)
 // The built VST3 in a frame like Ardour's, on a server whose clock is slow (see tests/CMakeLists.txt).
 struct HostedVst3Editor : HostedEditor
 {
+    void SetUp() override
+    {
+        HostedEditor::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE (windowManager.runs()) << "a window manager offers the host the focus";
+        ASSERT_TRUE (zotest::pumpUntil ([&] { return frame.show(); }));
+        framed = (windows[0] = std::make_unique<HostWindow> (*tracks[0], 0, frame.window())).get();
+        ASSERT_TRUE (framed->paintsAsRowOf (0, 3));
+    }
+
+    zotest::xtest::WindowManager windowManager;
+    HostFrame frame { 700, 550 };
+    HostWindow* framed = nullptr; // the first track's window, in the frame
 };
 INSTANTIATE_TEST_SUITE_P (Format, HostedVst3Editor, ::testing::Values (PluginHost::Format::vst3), PluginHost::nameOf);
 
 TEST_P (HostedVst3Editor, AQuickClickKeepsTheKeysFromAHostThatTakesTheFocusForItsOwnWindow)
 {
-    zotest::xtest::WindowManager windowManager;
-    ASSERT_TRUE (windowManager.runs()) << "a window manager offers the host the focus";
-    HostFrame frame (700, 550);
-    ASSERT_TRUE (zotest::pumpUntil ([&] { return frame.show(); }));
-    auto& w = *(windows[0] = std::make_unique<HostWindow> (*tracks[0], 0, frame.window()));
-    ASSERT_TRUE (w.paintsAsRowOf (0, 3));
+    auto& w = *framed;
 
     // Renames begun with a press and a release at once, as a touchpad tap sends,
     // while the message loop runs as a host's does; the user types once the caret shows.
@@ -299,6 +311,33 @@ TEST_P (HostedVst3Editor, AQuickClickKeepsTheKeysFromAHostThatTakesTheFocusForIt
     }
     EXPECT_EQ (lost, 0);
     EXPECT_EQ (frame.keysTaken(), 0);
+}
+
+TEST_P (HostedVst3Editor, AMenuOpensOnAClickThatComesAsThePointerArrives)
+{
+    auto& w = *framed;
+
+    // The parameter is picked again and again. The hand comes from the item it
+    // chose and presses as it arrives, before the plug-in has read the move.
+    const auto menuShows = [&] (int y) { return hand::menuShowsAt (w, { 190, y }); };
+    int lost = 0;
+    for (int i = 0; i < 12; ++i)
+    {
+        const int item = i % 2 == 0 ? 306 : 282; // Pan, then Volume
+        zotest::xtest::pressOnArrival (w.onScreen (150, 252));
+        zotest::pumpMessages (80);
+        zotest::xtest::release();
+        const bool opened = zotest::pumpUntil ([&] { return menuShows (item); }, 1000);
+        zotest::pumpMessages (300); // a menu that lost the focus has closed by now
+        if (! opened || ! menuShows (item))
+        {
+            ++lost;
+            continue;
+        }
+        zotest::xtest::tap (w.onScreen (190, item));
+        zotest::pumpUntil ([&] { return ! menuShows (item); }, 1000);
+    }
+    EXPECT_EQ (lost, 0);
 }
 
 TEST_P (HostedEditor, HoverFollowsThePointerIntoAWindowNotClicked)
