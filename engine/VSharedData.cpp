@@ -7,6 +7,7 @@
 namespace
 {
 constexpr int numTrackParams = 4;
+constexpr int volumeIndex = 0;
 constexpr int lowPassIndex = 2;
 constexpr int highPassIndex = 3;
 
@@ -441,8 +442,10 @@ void VSharedData::fillRing (int row, int parameterIndex, int length, float initV
     auto& ring = delayBuffers[idx (row)][idx (parameterIndex)];
     length = juce::jmin (length, maxDelayBufferLength);
 
+    // The init value is given as the window shows it, so a volume in dB; the
+    // ring hands out what the table holds, a linear gain.
     if (length > 0)
-        ring.assign (idx (length), initValue);
+        ring.assign (idx (length), parameterIndex == volumeIndex ? Brindle::dbToGain (initValue) : initValue);
     else
         ring = {};
 

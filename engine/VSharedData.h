@@ -94,8 +94,10 @@ public:
     float getData (int trackId, int parameterIndex);
 
     // Makes (or replaces) the follower's link for one parameter; the delay ring
-    // gets delayLength copies of initValue. Sends "Add_Master". Rows or an index
-    // outside the table are ignored and send nothing.
+    // gets delayLength copies of initValue, which is in the parameter's own unit
+    // (a volume in dB, turned into a gain for the ring; the record keeps the dB).
+    // Sends "Add_Master". Rows or an index outside the table are ignored and
+    // send nothing.
     void addMaster (int followerRow, int leaderRow, int parameterIndex, juce::String rule, float scale,
                     int delayUnit, int delayLength, float initValue, int delayInBeats);
 

@@ -96,6 +96,63 @@ TEST (Brindle, FollowFlagsChangeWhenTheLinkMessageArrives)
     EXPECT_TRUE (zotest::pumpUntil ([&] { return follower.paramNotFollowing[3]; }));
 }
 
+// The delay holds a follower at the init value as the form shows it: a volume in dB, a pan and a cutoff as they
+// are. A restore refills the delay the same way.
+TEST (Brindle, ADelayedFollowerStartsAtItsInitValueInTheParametersOwnUnitThenFollows)
+{
+    Brindle leader, atZero, atSix, atMinusSix, panned, filtered;
+    leader.getParameters()[0]->setValue (0.375f); // -3 dB
+    leader.getParameters()[1]->setValue (0.75f);  // pan 0.5
+    // follower, parameter, rule, init value, then its value during the delay and after it (a gain for the volume)
+    const std::tuple<Brindle*, int, const char*, float, float, float> links[] = {
+        { &atZero, 0, "Same (=x)", 0.0f, 1.0f, 0.707946f }, { &atSix, 0, "Half (0.5x)", 6.0f, 1.995262f, 0.353973f },
+        { &atMinusSix, 0, "Same (=x)", -6.0f, 0.501187f, 0.707946f }, { &panned, 1, "Half (0.5x)", -0.5f, -0.5f, 0.25f },
+        { &filtered, 2, "Same (=x)", 1000.0f, 1000.0f, 20000.0f } };
+    for (auto [f, p, rule, init, during, after] : links)
+        table().addMaster (rowOf (*f), rowOf (leader), p, rule, 1.0f, 0, 10, init, 100);
+    const auto valueOf = [] (Brindle& b, int p) { return p == 0 ? b.gain.load() : p == 1 ? b.pan.load() : b.lpfCutoff.load(); };
+    const auto check = [&] (const char* when)
+    {
+        for (auto [f, p, rule, init, during, after] : links)
+        {
+            f->prepareToPlay (44100.0, 441); // one tick, then two more within the ten of the delay
+            runSilence (*f, 882);
+            EXPECT_NEAR (valueOf (*f, p), during, 1e-5f * std::abs (during)) << when << ": init " << init;
+            runSilence (*f, 4410);
+            EXPECT_NEAR (valueOf (*f, p), after, 1e-5f * after) << when << ": init " << init;
+        }
+    };
+    check ("linked");
+    std::vector<std::unique_ptr<juce::XmlElement>> saved;
+    for (auto [f, p, rule, init, during, after] : links)
+        saved.push_back (f->saveState());
+    for (size_t i = 0; i < saved.size(); ++i) // the last row's restore makes the links live again
+        restore (*std::get<0> (links[i]), *saved[i]);
+    EXPECT_EQ (saved[1]->getDoubleAttribute ("InitValue_0"), 6.0) << "saved as the form shows it";
+    check ("restored");
+}
+
+// A project file's init value can be anything; the follower stays in its range with finite audio.
+TEST (Brindle, AHostileInitValueLeavesADelayedVolumeInRange)
+{
+    Brindle leader, follower;
+    for (const char* init : { "nan", "inf", "-inf", "3e38", "-3e38", "1e300", "-99.9", "-200" })
+    {
+        auto state = stateElement (table().getTrackName (rowOf (follower)));
+        state.setAttribute ("Rule_0", "Same (=x)");
+        state.setAttribute ("MasterTrackName_0", table().getTrackName (rowOf (leader)));
+        state.setAttribute ("DelayBufferLength_0", 10);
+        state.setAttribute ("InitValue_0", init);
+        restore (follower, state);
+        ASSERT_TRUE (table().isSlave (follower.trackId, 0));
+        follower.prepareToPlay (44100.0, 441);
+        auto out = noise (2, 441, 3);
+        process (follower, out);
+        EXPECT_TRUE (follower.gain.load() >= 0.251188f && follower.gain.load() <= 3.981072f) << init << ": " << follower.gain.load();
+        EXPECT_TRUE (std::isfinite (out.getRMSLevel (0, 0, 441) + out.getRMSLevel (1, 0, 441))) << init;
+    }
+}
+
 TEST (Brindle, TheTempoIsTheHostsLastUsableOne)
 {
     TempoHead head;

@@ -97,6 +97,53 @@ TEST (BrindleView, ChildrenStandWhereTheDesignPutsThem)
     EXPECT_EQ (boxes[0]->getValue(), 1.0);
 }
 
+// The value box under the volume knob: "-12.00 dB" keeps the last column of its "B" inside the box, and a text with
+// room to spare stands where it always stood: centred at font height 11, shifted right by a 32nd of the width.
+TEST (BrindleView, TheVolumeKnobsValueBoxKeepsItsUnitWholeAtTheBottomOfTheRange)
+{
+    Track track;
+    auto& window = track.openWindow();
+    auto& box = *childrenOf<juce::Label> (*componentAt<VParamSlider> (window, { 76, 90 }))[0];
+    const juce::Colour teal (25, 147, 169), grey (154, 156, 161), field (39, 42, 44);
+    box.setColour (juce::Label::outlineColourId, juce::Colours::transparentBlack); // ink under the outline shows
+    const auto drawn = [&] (float normalised)
+    {
+        track.processor->getParameters()[0]->setValue (normalised);
+        pumpMessages (20);
+        // Wider than the box, so that ink past its edge shows too.
+        juce::Image image (juce::Image::ARGB, box.getWidth() + 10, box.getHeight(), true, juce::SoftwareImageType());
+        juce::Graphics g (image);
+        box.getLookAndFeel().drawLabel (g, box);
+        return image;
+    };
+    const auto bottom = drawn (0.0f);
+    ASSERT_EQ (box.getText(), "-12.00 dB");
+    int lastInk = -1;
+    for (int x = 0; x < bottom.getWidth(); ++x)
+        for (int y = 0; y < bottom.getHeight(); ++y)
+            if (bottom.getPixelAt (x, y).getAlpha() > 0 && bottom.getPixelAt (x, y).withAlpha ((juce::uint8) 255) != field)
+                lastInk = x;
+    EXPECT_LE (lastInk, box.getWidth() - 2) << "ink reaches the outline's column or past it";
+
+    const auto spare = drawn (0.7f);
+    ASSERT_EQ (box.getText(), "4.80 dB");
+    juce::Image expected (juce::Image::ARGB, spare.getWidth(), spare.getHeight(), true, juce::SoftwareImageType());
+    {
+        juce::Graphics g (expected);
+        const juce::Font font (11.0f);
+        const float width = (float) box.getWidth(), height = (float) box.getHeight();
+        const float x = (float) std::lrint (width * 0.5f - font.getStringWidthFloat ("4.80 dB") * 0.5f + width / 32.0f);
+        g.fillAll (field);
+        g.setFont (font);
+        g.setColour (teal);
+        g.drawText ("4.80", juce::Rectangle<float> (x, 0.0f, font.getStringWidthFloat ("4.80"), height), juce::Justification::centredLeft, false);
+        g.setColour (grey);
+        g.drawText ("dB", juce::Rectangle<float> (x + font.getStringWidthFloat ("4.80 "), 0.0f, font.getStringWidthFloat ("dB"), height),
+                    juce::Justification::centredLeft, false);
+    }
+    EXPECT_TRUE (sameArea (spare, expected, { 0, 0, spare.getWidth(), spare.getHeight() }));
+}
+
 TEST (BrindleView, PaintsFramesCurvesAndLabelsWhereTheLinksAre)
 {
     auto tracks = makeTracks (4);

@@ -289,7 +289,7 @@ TEST (VLookAndFeelSlider, ALinearTrackFillsToTheValueUnderATickScaleWithTheThumb
 }
 
 // The block sits about centred, shifted right by a 32nd of the width, in the first font height down from 11 at
-// which it fits, the value in the label's colour and the unit after it in grey.
+// which, so shifted, it ends inside the outline; the value in the label's colour and the unit after it in grey.
 TEST (VDerivedLooks, AKnobValueIsDrawnInTheLabelColourThenItsUnitInGrey)
 {
     const auto valueBox = [] (const juce::String& text, int width, bool enabled = true)
@@ -302,7 +302,7 @@ TEST (VDerivedLooks, AKnobValueIsDrawnInTheLabelColourThenItsUnitInGrey)
         return paint (width, 13, [&] (auto& g) { VKnobLabelLookAndFeel::sharedInstance()->drawLabel (g, label); }).getClippedImage ({ 1, 1, width - 2, 11 });
     };
     const int tight = (int) std::ceil (juce::Font (11.0f).getStringWidthFloat ("-1234.56 dB")) - 1;
-    for (auto [text, width, height] : { std::tuple { "12.5 dB", 60, 11.0f }, { "-1234.56 dB", tight, 10.0f } })
+    for (auto [text, width, height] : { std::tuple { "12.5 dB", 60, 11.0f }, { "-12.00 dB", 48, 10.0f }, { "-1234.56 dB", tight, 9.0f } })
     {
         const auto textWidth = juce::Font (height).getStringWidthFloat (text);
         const auto x = (int) std::lrint ((float) width * 0.5f - textWidth * 0.5f + (float) width / 32.0f) - 1; // the image starts one pixel in

@@ -85,21 +85,21 @@ TEST_F (VSharedDataTest, RulesApplyToTheLeadersCurrentValue)
 TEST_F (VSharedDataTest, ADelayRingHandsOutItsInitValuesFirstIsBoundedAndLinkingAgainRefillsIt)
 {
     const auto ids = addTracks (2);
-    link (1, 0, volume, "Half (0.5x)", 1.0f, 3, 0.9f);
+    link (1, 0, pan, "Half (0.5x)", 1.0f, 3, 0.9f);
     Values out;
     for (float leaderValue : { 0.2f, 0.4f, 0.6f, 0.8f, 1.0f })
     {
-        table.setData (ids[0], volume, leaderValue);
-        out.push_back (table.getData (ids[1], volume));
+        table.setData (ids[0], pan, leaderValue);
+        out.push_back (table.getData (ids[1], pan));
     }
     EXPECT_EQ (out, (Values { 0.9f, 0.9f, 0.9f, 0.1f, 0.2f }));
-    link (1, 0, volume, "Half (0.5x)", 1.0f, 2, 0.3f);
-    const auto tick = [&] { return table.getData (ids[1], volume); }; // braced lists evaluate in order
+    link (1, 0, pan, "Half (0.5x)", 1.0f, 2, 0.3f);
+    const auto tick = [&] { return table.getData (ids[1], pan); }; // braced lists evaluate in order
     EXPECT_EQ ((Values { tick(), tick(), tick() }), (Values { 0.3f, 0.3f, 0.5f }));
-    link (1, 0, volume, "Half (0.5x)");
+    link (1, 0, pan, "Half (0.5x)");
     EXPECT_EQ (tick(), 0.5f) << "no ring, no delay";
-    link (1, 0, volume, "Half (0.5x)", 1.0f, 2000000000, 0.5f);
-    EXPECT_EQ (record (1, volume).delayTimeInMs, 10 * VSharedData::maxDelayBufferLength);
+    link (1, 0, pan, "Half (0.5x)", 1.0f, 2000000000, 0.5f);
+    EXPECT_EQ (record (1, pan).delayTimeInMs, 10 * VSharedData::maxDelayBufferLength);
 }
 
 TEST_F (VSharedDataTest, ALinkRemovedOrRestoredAsNoneLeavesTheFollowerAtItsLastValue)

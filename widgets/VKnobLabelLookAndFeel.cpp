@@ -34,14 +34,18 @@ void VKnobLabelLookAndFeel::drawLabel (juce::Graphics& g, juce::Label& label)
 
         auto font = getLabelFont (label);
 
-        while (font.getStringWidthFloat (text) > width && font.getHeight() - 1.0f >= minimumFontHeight)
+        // Rounded half to even, a little right of centre.
+        const auto leftEdge = [&] { return (int) std::lrint (width * 0.5f - font.getStringWidthFloat (text) * 0.5f + width * 0.03125f); };
+
+        // Fitted with the shift: a text that only just fits the width would
+        // otherwise lose its last column under the outline.
+        while ((float) leftEdge() + font.getStringWidthFloat (text) > width - 1.0f && font.getHeight() - 1.0f >= minimumFontHeight)
             font.setHeight (font.getHeight() - 1.0f);
 
         g.setFont (font);
         g.setColour (label.findColour (juce::Label::textColourId).withMultipliedAlpha (alpha));
 
-        // Rounded half to even, a little right of centre.
-        int x = (int) std::lrint (width * 0.5f - font.getStringWidthFloat (text) * 0.5f + width * 0.03125f);
+        int x = leftEdge();
 
         if (x >= label.getWidth())
             x = label.getWidth() - 1;
