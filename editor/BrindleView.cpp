@@ -341,8 +341,11 @@ void BrindleView::udpateTrackListBoxItems()
 
     for (int i = 0; i < juce::jmin (numTracks, table().getNumTracks()); ++i)
     {
-        followerComboBox->addItem (table().getTrackName (i), i + 1);
-        leaderComboBox->addItem (table().getTrackName (i), i + 1);
+        // On one line, as the name boxes show it: only a project file can hold
+        // a name with line breaks, and the boxes show one line.
+        const auto name = table().getTrackName (i).replaceCharacters ("\r\n", "  ");
+        followerComboBox->addItem (name, i + 1);
+        leaderComboBox->addItem (name, i + 1);
     }
 
     followerComboBox->setSelectedId (1, juce::sendNotificationAsync);

@@ -149,6 +149,18 @@ public:
 
     Coverage& coverageOf (juce::Typeface& typeface)
     {
+        // Asked for once per word of a text box: the last answer is held, with
+        // its face, so that the face cannot be replaced by another at its address.
+        if (&typeface == lastTypeface.get())
+            return *lastCoverage;
+
+        lastTypeface = &typeface;
+        lastCoverage = &coverageFor (typeface);
+        return *lastCoverage;
+    }
+
+    Coverage& coverageFor (juce::Typeface& typeface)
+    {
         const auto key = typeface.getName() + "\n" + typeface.getStyle();
         auto found = coverages.find (key);
 
@@ -228,6 +240,10 @@ public:
         return found->second;
     }
 
+    // pickFont's answer, kept for the font asked about last: a long text
+    // repeats its characters, and a text box asks once per word.
+    const juce::Font& fallbackFor (const juce::Font& font, juce::juce_wchar c);
+
     // A face that draws the regular face's glyphs in the style; one per face and style.
     juce::Typeface::Ptr drawnStyleOf (const juce::Typeface::Ptr& regular, int styleFlags)
     {
@@ -282,6 +298,10 @@ private:
         return families;
     }
 
+    juce::Typeface::Ptr lastTypeface;
+    Coverage* lastCoverage = nullptr;
+    juce::Font fallbacksFont;
+    std::unordered_map<juce::juce_wchar, juce::Font> fallbacks;
     std::map<juce::String, Coverage> coverages;
     std::unordered_map<juce::juce_wchar, juce::String> familyForCharacter;
     std::map<juce::String, juce::StringArray> faceStyles;
@@ -343,6 +363,22 @@ juce::Font pickFont (FallbackState& state, const juce::Font& font, juce::juce_wc
     return font;
 }
 
+const juce::Font& FallbackState::fallbackFor (const juce::Font& font, juce::juce_wchar c)
+{
+    if (! (font == fallbacksFont))
+    {
+        fallbacks.clear();
+        fallbacksFont = font;
+    }
+
+    auto found = fallbacks.find (c);
+
+    if (found == fallbacks.end())
+        found = fallbacks.emplace (c, pickFont (*this, font, c)).first;
+
+    return found->second;
+}
+
 // Calls back once per run of consecutive characters that share a font.
 template <typename Callback>
 void forEachRun (const juce::Font& font, const juce::String& text, Callback&& callback)
@@ -368,17 +404,20 @@ void forEachRun (const juce::Font& font, const juce::String& text, Callback&& ca
     {
         const auto here = p;
         const auto c = p.getAndAdvance();
-        const auto wanted = state.has (*typeface, coverage, c) ? font : pickFont (state, font, c);
+        const juce::Font* wanted = &font;
+
+        if (! state.has (*typeface, coverage, c))
+            wanted = &state.fallbackFor (font, c);
 
         if (here == runStart)
         {
-            runFont = wanted;
+            runFont = *wanted;
         }
-        else if (wanted != runFont)
+        else if (*wanted != runFont)
         {
             callback (runFont, juce::String (runStart, here));
             runStart = here;
-            runFont = wanted;
+            runFont = *wanted;
         }
     }
 

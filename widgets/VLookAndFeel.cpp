@@ -5,6 +5,7 @@
 
 #include "widgets/VBundleLocation.h"
 #include "widgets/VFontFallback.h"
+#include "widgets/VTextShortener.h"
 #include "widgets/VSlider.h"
 #include "widgets/VUserLanguage.h"
 
@@ -111,35 +112,16 @@ VLookAndFeel* VLookAndFeel::sharedInstance()
 void VLookAndFeel::drawArributedText (juce::Graphics& g, juce::AttributedString text, juce::Rectangle<float> area)
 {
     // The toolkit's layout takes no glyph from another font, so characters
-    // that a font lacks (Chinese track names) get theirs first.
-    text = VFontFallback::withFallbackFonts (text);
-    auto working = text.getText();
-
-    juce::TextLayout layout;
-    layout.createLayout (text, 600.0f, area.getHeight());
-
-    while (layout.getWidth() > area.getWidth())
-    {
-        working = working.dropLastCharacters (1);
-        text.setText (working);
-        layout.createLayout (text, 600.0f, area.getHeight());
-
-        if (working.length() < 2)
-            break;
-    }
-
-    layout.draw (g, area);
+    // that a font lacks (Chinese track names) get theirs first; a long text
+    // is cut to what fits without being laid out once per character.
+    VTextShortener::layOut (text, area).draw (g, area);
 }
 
 void VLookAndFeel::drawText (juce::Graphics& g, const juce::String& text, juce::Colour colour,
                              const juce::Font& font, juce::Rectangle<float> area,
                              juce::Justification justification)
 {
-    juce::AttributedString attributed (text);
-    attributed.setColour (colour);
-    attributed.setFont (font);
-    attributed.setJustification (justification);
-    drawArributedText (g, attributed, area);
+    VTextShortener::layOut (text, font, colour, justification, area).draw (g, area);
 }
 
 void VLookAndFeel::drawText (juce::Graphics& g, const juce::String& text, juce::Colour colour,
@@ -354,7 +336,7 @@ void VLookAndFeel::drawLabel (juce::Graphics& g, juce::Label& label)
         const auto area = label.getLocalBounds().toFloat();
         const auto text = label.getText();
 
-        while (VFontFallback::getStringWidth (font, text) > area.getWidth()
+        while (VTextShortener::isWiderThan (font, text, area.getWidth())
                && font.getHeight() - 1.0f >= minimumLabelFontHeight)
             font.setHeight (font.getHeight() - 1.0f);
 
@@ -697,7 +679,9 @@ void VLookAndFeel::drawPopupMenuItem (juce::Graphics& g, const juce::Rectangle<i
     const juce::Rectangle<float> textArea ((float) (r.getX() + iconWidth), (float) r.getY(),
                                            (float) remaining, (float) r.getHeight());
 
-    drawText (g, text, textColour, font, textArea, juce::Justification::centredLeft);
+    // On one line, cut at the right: a long name wrapped at the text path's
+    // widest line would be drawn over the items around it.
+    VTextShortener::layOut (text, font, textColour, juce::Justification::centredLeft, textArea, false).draw (g, textArea);
 
     if (shortcutKeyText.isNotEmpty())
         drawText (g, shortcutKeyText, textColour, font.getHeight() - 1.0f, textArea,
@@ -748,9 +732,11 @@ void VLookAndFeel::getIdealPopupMenuItemSize (const juce::String& text, bool isS
                 font.setHeight (maxFontHeight);
         }
 
-        // Room for the icon column, the margin and a shortcut.
-        idealWidth = (int) std::ceil (VFontFallback::getStringWidth (font, text))
-                     + 2 * idealHeight + font.getStringWidth ("ctrl + F10");
+        // Room for the icon column, the margin and a shortcut. A name wider
+        // than the text path's widest line is cut there, not measured whole.
+        const float widest = VTextShortener::maximumLineWidth;
+        const float textWidth = VTextShortener::isWiderThan (font, text, widest) ? widest : VFontFallback::getStringWidth (font, text);
+        idealWidth = (int) std::ceil (textWidth) + 2 * idealHeight + font.getStringWidth ("ctrl + F10");
     }
 
     idealWidth = juce::jmax (idealWidth, 180);

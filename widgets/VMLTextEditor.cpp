@@ -333,7 +333,8 @@ int VMLTextEditor::UniformTextSection::getTotalLength() const noexcept
 
 //==============================================================================
 VMLTextEditor::Iterator::Iterator (const VMLTextEditor& box)
-    : sections (box.sections),
+    : owner (box),
+      sections (box.sections),
       wordWrapWidth (box.getWordWrapWidth()),
       passwordCharacter (box.passwordCharacter)
 {
@@ -349,7 +350,7 @@ VMLTextEditor::Iterator::Iterator (const Iterator& other)
       lineY (other.lineY), lineHeight (other.lineHeight), maxDescent (other.maxDescent),
       atomX (other.atomX), atomRight (other.atomRight),
       atom (other.atom), currentSection (other.currentSection),
-      sections (other.sections),
+      owner (other.owner), sections (other.sections),
       sectionIndex (other.sectionIndex), atomIndex (other.atomIndex),
       wordWrapWidth (other.wordWrapWidth), passwordCharacter (other.passwordCharacter),
       longAtom (other.longAtom), restOfWord (other.restOfWord),
@@ -434,6 +435,28 @@ bool VMLTextEditor::Iterator::next()
 
     placeWord();
     return true;
+}
+
+void VMLTextEditor::Iterator::skipAtomsEndingBefore (float x)
+{
+    if (atom != nullptr || owner.multiline || wordWrapWidth != std::numeric_limits<float>::max())
+        return;
+
+    for (; sectionIndex < sections.size(); ++sectionIndex, atomIndex = 0)
+    {
+        const auto& atoms = sections.getUnchecked (sectionIndex)->atoms;
+
+        for (; atomIndex < (int) atoms.size(); ++atomIndex)
+        {
+            const auto& a = atoms[(size_t) atomIndex];
+
+            if (atomX + a.width >= x)
+                return;
+
+            atomX += a.width;
+            indexInText += a.numChars;
+        }
+    }
 }
 
 float VMLTextEditor::Iterator::continuationWidth() const
@@ -543,6 +566,26 @@ void VMLTextEditor::Iterator::beginNewLine()
         return true;
     };
 
+    // A single line without wrapping (a name box) holds no line break and
+    // never wraps: it is as high as its highest section, whatever its words.
+    if (! owner.multiline && wordWrapWidth == std::numeric_limits<float>::max())
+    {
+        for (int s = sectionIndex; s < sections.size(); ++s)
+        {
+            const auto& section = *sections.getUnchecked (s);
+
+            if (&section != currentSection && ! section.atoms.empty())
+            {
+                height = juce::jmax (height, section.font.getHeight());
+                descent = juce::jmax (descent, section.font.getDescent());
+            }
+        }
+
+        lineHeight = height;
+        maxDescent = descent;
+        return;
+    }
+
     bool open = true;
 
     if (atom != nullptr)
@@ -593,6 +636,12 @@ float VMLTextEditor::Iterator::indexToX (int index) const
     if (index >= indexInText + atom->numChars)
         return atomRight;
 
+    if (auto* word = longWordGlyphs())
+    {
+        const int glyph = index - indexInText;
+        return glyph < word->getNumGlyphs() ? juce::jmin (atomRight, word->getGlyph (glyph).getLeft() + atomX) : atomRight;
+    }
+
     juce::GlyphArrangement glyphs;
     arrangeGlyphs (glyphs, atom->getText (passwordCharacter), atomX, 0.0f);
 
@@ -612,6 +661,25 @@ int VMLTextEditor::Iterator::xToIndex (float x) const
     if (x >= atomRight)
         return indexInText + atom->numChars;
 
+    if (auto* word = longWordGlyphs())
+    {
+        // The first glyph whose middle lies past x; the glyphs run left to right.
+        int low = 0, high = word->getNumGlyphs();
+
+        while (low < high)
+        {
+            const int mid = (low + high) / 2;
+            const auto& g = word->getGlyph (mid);
+
+            if ((g.getLeft() + g.getRight()) / 2.0f + atomX > x)
+                high = mid;
+            else
+                low = mid + 1;
+        }
+
+        return indexInText + juce::jmin (low, atom->numChars);
+    }
+
     juce::GlyphArrangement glyphs;
     arrangeGlyphs (glyphs, atom->getText (passwordCharacter), atomX, 0.0f);
 
@@ -628,7 +696,52 @@ int VMLTextEditor::Iterator::xToIndex (float x) const
     return indexInText + juce::jmin (j, atom->numChars);
 }
 
-void VMLTextEditor::Iterator::draw (juce::Graphics& g, const UniformTextSection*& lastSection) const
+juce::GlyphArrangement* VMLTextEditor::Iterator::longWordGlyphs() const
+{
+    // A piece of a word cut at the wrap width is the iterator's own and is not kept.
+    if (passwordCharacter != 0 || atom == &longAtom || atom->numChars < longWordLength || atom->isWhitespace())
+        return nullptr;
+
+    return &owner.glyphsOfLongWord (atom->atomText, currentSection->font);
+}
+
+int VMLTextEditor::Iterator::arrangeVisible (juce::GlyphArrangement& glyphs, juce::Range<float> visible) const
+{
+    auto* word = longWordGlyphs();
+
+    if (word == nullptr)
+    {
+        arrangeGlyphs (glyphs, atom->getTrimmedText (passwordCharacter), atomX, baselineY());
+        return 0;
+    }
+
+    // The glyphs run left to right: the first that ends in view, then all that begin in it.
+    int first = 0, count = word->getNumGlyphs();
+
+    while (count > 0)
+    {
+        const int step = count / 2;
+
+        if (word->getGlyph (first + step).getRight() + atomX < visible.getStart())
+        {
+            first += step + 1;
+            count -= step + 1;
+        }
+        else
+        {
+            count = step;
+        }
+    }
+
+    for (int j = first; j < word->getNumGlyphs() && word->getGlyph (j).getLeft() + atomX <= visible.getEnd(); ++j)
+        glyphs.addGlyph (word->getGlyph (j));
+
+    glyphs.moveRangeOfGlyphs (0, -1, atomX, baselineY());
+    return first;
+}
+
+void VMLTextEditor::Iterator::draw (juce::Graphics& g, const UniformTextSection*& lastSection,
+                                    juce::Range<float> visible) const
 {
     if (passwordCharacter == 0 && atom->isWhitespace())
         return;
@@ -641,22 +754,22 @@ void VMLTextEditor::Iterator::draw (juce::Graphics& g, const UniformTextSection*
     }
 
     juce::GlyphArrangement glyphs;
-    arrangeGlyphs (glyphs, atom->getTrimmedText (passwordCharacter), atomX, baselineY());
+    arrangeVisible (glyphs, visible);
     glyphs.draw (g);
 }
 
 void VMLTextEditor::Iterator::drawSelectedText (juce::Graphics& g, juce::Range<int> selected,
-                                                juce::Colour selectedTextColour) const
+                                                juce::Colour selectedTextColour, juce::Range<float> visible) const
 {
     if (passwordCharacter == 0 && atom->isWhitespace())
         return;
 
     juce::GlyphArrangement glyphs;
-    arrangeGlyphs (glyphs, atom->getTrimmedText (passwordCharacter), atomX, baselineY());
+    const int first = arrangeVisible (glyphs, visible);
 
     const int count = glyphs.getNumGlyphs();
-    const int selStart = juce::jlimit (0, count, selected.getStart() - indexInText);
-    const int selEnd = juce::jlimit (0, count, selected.getEnd() - indexInText);
+    const int selStart = juce::jlimit (0, count, selected.getStart() - indexInText - first);
+    const int selEnd = juce::jlimit (0, count, selected.getEnd() - indexInText - first);
 
     g.setFont (currentSection->font);
 
@@ -858,12 +971,19 @@ void VMLTextEditor::setText (const juce::String& newText, bool sendTextChangeMes
 
 juce::String VMLTextEditor::getText() const
 {
-    juce::MemoryOutputStream out;
+    // Kept between edits: every rename asks each box whether its text is new.
+    if (! textIsKept)
+    {
+        juce::MemoryOutputStream out;
 
-    for (auto* s : sections)
-        s->appendAllText (out);
+        for (auto* s : sections)
+            s->appendAllText (out);
 
-    return out.toUTF8();
+        keptText = out.toUTF8();
+        textIsKept = true;
+    }
+
+    return keptText;
 }
 
 juce::Value& VMLTextEditor::getTextValue()
@@ -1125,6 +1245,7 @@ void VMLTextEditor::insertSections (int insertIndex, juce::OwnedArray<UniformTex
 
     coalesceSimilarSections();
     totalNumChars = -1;
+    textIsKept = false;
     valueTextNeedsUpdating = true;
 }
 
@@ -1199,6 +1320,7 @@ void VMLTextEditor::remove (juce::Range<int> range, juce::UndoManager* um, int c
     sections.removeRange (first, last - first + 1);
     coalesceSimilarSections();
     totalNumChars = -1;
+    textIsKept = false;
     valueTextNeedsUpdating = true;
 
     moveCaretTo (caretPositionToMoveTo, false);
@@ -1763,6 +1885,7 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
     const auto clipBottom = (float) clip.getBottom();
 
     Iterator i (*this);
+    i.skipAtomsEndingBefore ((float) clip.getX() - i.lineHeight);
     juce::Colour selectedTextColour;
 
     if (! selection.isEmpty())
@@ -1795,14 +1918,21 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
         if (i.lineY + i.lineHeight < clipTop)
             continue;
 
+        // Glyphs can reach past their advance, so a line height either side counts as in view.
+        const auto reach = i.currentSection->font.getHeight();
+        const juce::Range<float> visible ((float) clip.getX() - reach, (float) clip.getRight() + reach);
+
+        if (i.atomRight < visible.getStart() || i.atomX > visible.getEnd())
+            continue;
+
         if (selection.intersects ({ i.indexInText, i.indexInText + i.atom->numChars }))
         {
-            i.drawSelectedText (g, selection, selectedTextColour);
+            i.drawSelectedText (g, selection, selectedTextColour, visible);
             lastSection = nullptr;
         }
         else
         {
-            i.draw (g, lastSection);
+            i.draw (g, lastSection, visible);
         }
     }
 
@@ -1818,6 +1948,27 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
                 i3.drawUnderline (g, underlined, findColour (juce::TextEditor::textColourId));
         }
     }
+}
+
+juce::GlyphArrangement& VMLTextEditor::glyphsOfLongWord (const juce::String& text, const juce::Font& font) const
+{
+    for (auto& word : longWords)
+        if (word.text.getCharPointer() == text.getCharPointer() && word.font == font)
+            return word.glyphs;
+
+    if (longWords.size() >= longWordsKept)
+        longWords.erase (longWords.begin());
+
+    // Laid out as arrangeGlyphs lays out a word at x 0.
+    longWords.push_back ({ text, font, {} });
+    auto& glyphs = longWords.back().glyphs;
+
+    if (VFontFallback::hasAllGlyphs (font, text))
+        glyphs.addLineOfText (font, text, 0.0f, 0.0f);
+    else
+        VFontFallback::addLineOfText (glyphs, font, text, 0.0f, 0.0f);
+
+    return glyphs;
 }
 
 void VMLTextEditor::paint (juce::Graphics& g)

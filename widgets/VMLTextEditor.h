@@ -201,13 +201,19 @@ public:
         // Steps to the next atom; false at the end, where the position stands
         // after the last atom (on a new line after a line break).
         bool next();
+
+        // Before the first next(): passes the atoms that end left of x, where
+        // the text is one line that never wraps (a long name, drawn where it ends).
+        void skipAtomsEndingBefore (float x);
         void beginNewLine();
 
         float indexToX (int index) const;
         int xToIndex (float x) const;
 
-        void draw (juce::Graphics&, const UniformTextSection*& lastSection) const;
-        void drawSelectedText (juce::Graphics&, juce::Range<int> selected, juce::Colour selectedTextColour) const;
+        // Draw the glyphs of the current atom that lie in the visible span of x.
+        void draw (juce::Graphics&, const UniformTextSection*& lastSection, juce::Range<float> visible) const;
+        void drawSelectedText (juce::Graphics&, juce::Range<int> selected, juce::Colour selectedTextColour,
+                               juce::Range<float> visible) const;
         void drawUnderline (juce::Graphics&, juce::Range<int> range, juce::Colour colour) const;
 
         // Re-lays glyphs that the section's font lacks in fonts that have them.
@@ -220,6 +226,7 @@ public:
         const UniformTextSection* currentSection = nullptr;
 
     private:
+        const VMLTextEditor& owner;
         const juce::OwnedArray<UniformTextSection>& sections;
         int sectionIndex = 0, atomIndex = 0;
         float wordWrapWidth = 0.0f;
@@ -234,7 +241,31 @@ public:
         void placeWord();
         void arrangeGlyphs (juce::GlyphArrangement&, const juce::String& text, float x, float baselineY) const;
         float baselineY() const;
+
+        // The current atom's glyphs laid out once, when it is a long word; else null.
+        juce::GlyphArrangement* longWordGlyphs() const;
+
+        // The current atom's glyphs in the visible span, placed; returns the
+        // index in the atom of the first glyph added.
+        int arrangeVisible (juce::GlyphArrangement&, juce::Range<float> visible) const;
     };
+
+    //==============================================================================
+    // A word of thousands of characters (a long name without blanks) is laid
+    // out once and kept, so that drawing it, placing the caret in it and
+    // clicking into it cost what the visible part costs. Keyed by the word's
+    // text buffer, which a changed word never shares.
+    struct LongWordGlyphs
+    {
+        juce::String text;
+        juce::Font font;
+        juce::GlyphArrangement glyphs; // from x 0 on baseline 0
+    };
+
+    static constexpr int longWordLength = 256;
+    static constexpr size_t longWordsKept = 4;
+    mutable std::vector<LongWordGlyphs> longWords;
+    juce::GlyphArrangement& glyphsOfLongWord (const juce::String& text, const juce::Font& font) const;
 
     //==============================================================================
     // The component that the text is painted in; its timer ends undo
@@ -317,6 +348,8 @@ private:
     juce::uint32 lastTransactionTime = 0;
     juce::Font currentFont { 14.0f };
     mutable int totalNumChars = 0;
+    mutable juce::String keptText;
+    mutable bool textIsKept = false;
     int caretPosition = 0;
     juce::OwnedArray<UniformTextSection> sections;
     juce::String textToShowWhenEmpty;

@@ -1,0 +1,92 @@
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "editor/BrindleView.h"
+#include "engine/Brindle.h"
+#include "engine/VSharedData.h"
+
+// A track's name is kept whole, however long, and every window shows it in
+// its name boxes and its leader and follower boxes. These draw the window of a
+// session whose first track has a short name or a very long one: the cost
+// should not follow the name's length.
+namespace
+{
+// Mixed Chinese and Latin, cut to the length asked for: words ("鼓手 Kick 鼓手 Kick ...", 7 gives
+// "鼓手 Kick") or one word without blanks ("鼓手Kick鼓手Kick...").
+juce::String nameOfLength (int length, bool words)
+{
+    const juce::String word (juce::CharPointer_UTF8 (words ? "\xe9\xbc\x93\xe6\x89\x8b Kick " : "\xe9\xbc\x93\xe6\x89\x8bKick"));
+    return juce::String::repeatedString (word, length / word.length() + 1).substring (0, length);
+}
+
+struct Session
+{
+    explicit Session (const benchmark::State& state)
+    {
+        auto& table = *VSharedData::sharedInstance();
+        table.setTrackName (table.getDataIndex (first.trackId), nameOfLength ((int) state.range (0), state.range (1) != 0));
+        table.setTrackName (table.getDataIndex (second.trackId), "Bass");
+        juce::MessageManager::getInstance()->runDispatchLoopUntil (20);
+    }
+
+    std::unique_ptr<BrindleView> openWindow() { return std::unique_ptr<BrindleView> (dynamic_cast<BrindleView*> (first.createEditor())); }
+
+    Brindle first, second;
+};
+
+void paint (juce::Component& window)
+{
+    juce::Image image (juce::Image::ARGB, window.getWidth(), window.getHeight(), true, juce::SoftwareImageType());
+    juce::Graphics g (image);
+    window.paintEntireComponent (g, true);
+}
+} // namespace
+
+// A short name, and 100,000 characters of words or of one word.
+static void nameCases (benchmark::internal::Benchmark* b)
+{
+    b->ArgNames ({ "length", "words" })->Args ({ 7, 1 })->Args ({ 100000, 1 })->Args ({ 100000, 0 });
+}
+
+// Opening the window: building its boxes and drawing it once.
+static void BM_OpenWindow (benchmark::State& state)
+{
+    Session session (state);
+
+    for (auto _ : state)
+    {
+        auto window = session.openWindow();
+        paint (*window);
+    }
+}
+
+// Drawing the open window again.
+static void BM_PaintWindow (benchmark::State& state)
+{
+    Session session (state);
+    auto window = session.openWindow();
+
+    for (auto _ : state)
+        paint (*window);
+}
+
+// Another track renamed: the window refills its boxes and draws again.
+static void BM_RenameAnotherTrack (benchmark::State& state)
+{
+    Session session (state);
+    auto window = session.openWindow();
+    auto& table = *VSharedData::sharedInstance();
+    int n = 0;
+
+    for (auto _ : state)
+    {
+        table.setTrackName (table.getDataIndex (session.second.trackId), "Bass " + juce::String (++n));
+        window->updateTrackNames();
+        paint (*window);
+    }
+}
+
+BENCHMARK (BM_OpenWindow)->Apply (nameCases)->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_PaintWindow)->Apply (nameCases)->Unit (benchmark::kMillisecond);
+BENCHMARK (BM_RenameAnotherTrack)->Apply (nameCases)->Unit (benchmark::kMillisecond);
