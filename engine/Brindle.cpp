@@ -532,10 +532,7 @@ void Brindle::getStateInformation (juce::MemoryBlock& destData)
 
 void Brindle::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (! VStateText::isReadable (data, sizeInBytes))
-        return;
-
-    if (auto xml = getXmlFromBinary (data, sizeInBytes))
+    if (auto xml = VStateText::readElement (data, sizeInBytes))
         loadState (xml.get());
 }
 

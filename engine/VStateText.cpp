@@ -45,17 +45,21 @@ struct Cursor
 };
 } // namespace
 
-bool VStateText::isReadable (const void* data, int sizeInBytes)
+namespace
+{
+// The document inside a binary XML blob, up to its first zero byte; empty when
+// the blob is not one.
+std::pair<const char*, size_t> documentOf (const void* data, int sizeInBytes)
 {
     if (data == nullptr || sizeInBytes <= 8 || juce::ByteOrder::littleEndianInt (data) != binaryXmlMagic)
-        return false;
+        return {};
 
     const auto length = (int) juce::ByteOrder::littleEndianInt (juce::addBytesToPointer (data, 4));
 
     if (length <= 0)
-        return false;
+        return {};
 
-    const auto* text = static_cast<const juce::uint8*> (data) + 8;
+    const auto* text = static_cast<const char*> (data) + 8;
     auto size = (size_t) juce::jmin (sizeInBytes - 8, length);
 
     // The reader stops at a terminating zero, as this check does.
@@ -63,7 +67,149 @@ bool VStateText::isReadable (const void* data, int sizeInBytes)
         if (text[i] == 0)
             size = i;
 
-    return isWellFormedUtf8 (text, size) && hasSingleEmptyElement (reinterpret_cast<const char*> (text), size);
+    return { text, size };
+}
+
+bool startsWithIgnoringCase (const char* text, size_t size, const char* literal)
+{
+    const auto n = std::strlen (literal);
+
+    if (size < n)
+        return false;
+
+    for (size_t i = 0; i < n; ++i)
+        if (juce::CharacterFunctions::toLowerCase ((juce::juce_wchar) (unsigned char) text[i]) != (juce::juce_wchar) literal[i])
+            return false;
+
+    return true;
+}
+
+// Appends the value text[0, size) with its references decoded.
+void appendDecoded (juce::MemoryOutputStream& out, const char* text, size_t size)
+{
+    static constexpr const char* named[][2] = { { "amp;", "&" }, { "quot;", "\"" }, { "apos;", "'" }, { "lt;", "<" }, { "gt;", ">" } };
+    size_t run = 0;
+
+    for (size_t i = 0; i < size;)
+    {
+        if (text[i] != '&')
+        {
+            ++i;
+            continue;
+        }
+
+        out.write (text + run, i - run);
+        const auto* rest = text + i + 1;
+        const auto left = size - i - 1;
+        size_t used = 0;
+        juce::String decoded;
+
+        for (auto& entity : named)
+        {
+            if (startsWithIgnoringCase (rest, left, entity[0]))
+            {
+                used = std::strlen (entity[0]);
+                decoded = entity[1];
+                break;
+            }
+        }
+
+        if (used == 0 && left > 1 && rest[0] == '#')
+        {
+            // As the toolkit reads them: up to 8 hex or 12 decimal digits, the code cut to 32 bits.
+            const bool hex = rest[1] == 'x' || rest[1] == 'X';
+            const size_t first = hex ? 2 : 1, most = hex ? 8 : 12;
+            juce::int64 code = 0;
+            size_t k = first;
+
+            while (k < left && k - first < most
+                   && (hex ? juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) rest[k]) >= 0 : (rest[k] >= '0' && rest[k] <= '9')))
+                code = hex ? (code << 4) | juce::CharacterFunctions::getHexDigitValue ((juce::juce_wchar) rest[k++])
+                           : code * 10 + (rest[k++] - '0');
+
+            if (k < left && rest[k] == ';' && (hex || k > first))
+            {
+                used = k + 1;
+                decoded = juce::String::charToString ((juce::juce_wchar) code);
+            }
+        }
+
+        if (used == 0)
+        {
+            // Not a reference: the ampersand stands for itself.
+            run = i;
+            ++i;
+            continue;
+        }
+
+        out << decoded;
+        i += 1 + used;
+        run = i;
+    }
+
+    out.write (text + run, size - run);
+}
+} // namespace
+
+bool VStateText::isReadable (const void* data, int sizeInBytes)
+{
+    const auto [text, size] = documentOf (data, sizeInBytes);
+
+    return text != nullptr && isWellFormedUtf8 (reinterpret_cast<const juce::uint8*> (text), size)
+           && hasSingleEmptyElement (text, size);
+}
+
+std::unique_ptr<juce::XmlElement> VStateText::readElement (const void* data, int sizeInBytes)
+{
+    if (! isReadable (data, sizeInBytes))
+        return {};
+
+    // The shape is known now: an optional header, then one element with attributes only.
+    const auto [text, size] = documentOf (data, sizeInBytes);
+    Cursor in { text, size };
+    in.skipSpace();
+
+    if (in.take ("<?xml"))
+    {
+        while (! in.take ("?>"))
+            ++in.pos;
+
+        in.skipSpace();
+    }
+
+    in.take ("<");
+    auto start = in.pos;
+    in.takeName();
+    auto element = std::make_unique<juce::XmlElement> (juce::String (text + start, in.pos - start));
+
+    for (;;)
+    {
+        in.skipSpace();
+
+        if (in.take ("/>"))
+            return element;
+
+        start = in.pos;
+        in.takeName();
+        const juce::String name (text + start, in.pos - start);
+        in.skipSpace();
+        in.take ("=");
+        in.skipSpace();
+        const char quote = in.peek();
+        start = ++in.pos;
+
+        while (in.peek() != quote)
+            ++in.pos;
+
+        if (! element->hasAttribute (name))
+        {
+            juce::MemoryOutputStream value;
+            appendDecoded (value, text + start, in.pos - start);
+            element->setAttribute (name, value.toUTF8());
+        }
+
+        ++in.pos;
+    }
 }
 
 bool VStateText::isWellFormedUtf8 (const juce::uint8* text, size_t size)
@@ -147,7 +293,8 @@ double VStateText::readNumber (const juce::String& text)
     // Where the toolkit's reader takes the exponent's digits: after blanks, a
     // sign, digits with at most one point, an 'e' and the exponent's sign.
     int i = 0;
-    const auto at = [&text] (int index) { return text[index]; };
+    const auto characters = text.toUTF32(); // indexed in constant time, however long the text
+    const auto at = [&characters] (int index) { return characters[index]; };
     while (juce::CharacterFunctions::isWhitespace (at (i)))
         ++i;
     if (at (i) == '-' || at (i) == '+')

@@ -13,6 +13,16 @@ class VStateText
 public:
     static bool isReadable (const void* data, int sizeInBytes);
 
+    // The element of a readable state, or null. Read here rather than by the
+    // toolkit, whose reader copies the value read so far once per character
+    // reference: a long name in Chinese, written as one reference per
+    // character, took it time that grows with the square of its length
+    // (a tenth of a second for 100,000 characters). References are
+    // decoded as the toolkit decodes them (&amp; &quot; &apos; &lt; &gt;,
+    // any case, and &#n; &#xn;); an ampersand that starts none of them is
+    // kept as a character. A repeated attribute keeps its first value.
+    static std::unique_ptr<juce::XmlElement> readElement (const void* data, int sizeInBytes);
+
     static bool isWellFormedUtf8 (const juce::uint8* text, size_t size);
     static bool hasSingleEmptyElement (const char* text, size_t size);
 

@@ -348,6 +348,29 @@ TEST (BrindleState, ARestoreTakesOnlyAWholeElementNamesTheTrackAndItsLinksWaitFo
     EXPECT_TRUE (table().isSlave (follower.trackId, 0));
 }
 
+TEST (BrindleState, AHundredThousandCharacterNameIsRestoredSavedAndFollowedWhole)
+{
+    const juce::String word (juce::CharPointer_UTF8 ("\xe9\xbc\x93\xe6\x89\x8b Kick \"&<> "));
+    const auto name = juce::String::repeatedString (word, 100000 / word.length() + 1).substring (0, 100000);
+    Brindle follower, leader; // the leader's restore, in the last row, links the follower
+    auto f = stateElement ("Bass");
+    f.setAttribute ("Rule_1", "Reverse (-x)");
+    f.setAttribute ("MasterTrackName_1", name);
+    restore (follower, f);
+    restore (leader, stateElement (name));
+    ASSERT_TRUE (table().isSlave (follower.trackId, 1));
+    EXPECT_EQ (table().getMasterIndex (rowOf (follower), 1), rowOf (leader));
+    EXPECT_EQ (table().getTrackName (rowOf (leader)), name);
+    for (auto [b, key] : { std::pair { &leader, "track_name" }, { &follower, "MasterTrackName_1" } })
+    {
+        juce::MemoryBlock saved;
+        b->getStateInformation (saved);
+        const auto xml = VStateText::readElement (saved.getData(), (int) saved.getSize());
+        ASSERT_NE (xml, nullptr);
+        EXPECT_TRUE (xml->getStringAttribute (key) == name) << key;
+    }
+}
+
 TEST (BrindleState, RestoredValuesAreClampedOrDefaultedAndTheHostHearsAllFour)
 {
     HostListener host;
@@ -401,4 +424,42 @@ TEST (VStateText, OnlyOneElementWithAttributesInWholeUtf8IsReadable)
                         // continuation first, lead byte at the end, lead without continuation, cut short, no such lead
                         "<A b=\"\x80\"/>", "<A/>\xdc", "<A b=\"\xd3\x41\"/>", "<A b=\"\xe9\xbc\"/>", "<A b=\"\xf8\x80\x80\x80\x80\"/>" })
         EXPECT_FALSE (readable (text)) << text;
+}
+
+// What the toolkit writes, read back as the toolkit reads it, in time that follows the text's length.
+TEST (VStateText, AStateReadsAsTheToolkitReadsIt)
+{
+    const auto blobOf = [] (const char* text)
+    {
+        juce::MemoryOutputStream blob;
+        blob.writeInt (0x21324356);
+        blob.writeInt ((int) std::strlen (text) + 1);
+        blob.write (text, std::strlen (text) + 1);
+        return blob.getMemoryBlock();
+    };
+    const auto same = [] (const juce::MemoryBlock& blob)
+    {
+        const auto ours = VStateText::readElement (blob.getData(), (int) blob.getSize());
+        const auto toolkits = juce::AudioProcessor::getXmlFromBinary (blob.getData(), (int) blob.getSize());
+        return ours != nullptr && toolkits != nullptr && ours->isEquivalentTo (toolkits.get(), false);
+    };
+    juce::Random random (7);
+    for (int i = 0; i < 50; ++i)
+    {
+        juce::XmlElement xml ("Kt_Tarvel_SETTINGS");
+        for (auto* key : { "track_name", "Rule_0", "MasterTrackName_0" })
+        {
+            juce::String value;
+            for (int n = random.nextInt (40); --n >= 0;) // blanks, markup, controls, Latin, Chinese and beyond
+                value += (juce::juce_wchar) juce::jmax (1, random.nextBool() ? random.nextInt (128) : random.nextInt (0x2ffff));
+            xml.setAttribute (key, value);
+        }
+        juce::MemoryBlock blob;
+        juce::AudioProcessor::copyXmlToBinary (xml, blob);
+        EXPECT_TRUE (same (blob)) << xml.toString();
+    }
+    EXPECT_TRUE (same (blobOf ("<A b=\"&AMP;&Quot;&apos;&lt;&GT;\" c='&#65;&#x42;&#X43;&#x;&#0;&#128123;'/>")));
+    const auto twice = blobOf ("<A b=\"1\" b=\"2\"/>"), unreadable = blobOf ("<A><B/></A>");
+    EXPECT_EQ (VStateText::readElement (twice.getData(), (int) twice.getSize())->getStringAttribute ("b"), "1") << "the first, as the toolkit's";
+    EXPECT_EQ (VStateText::readElement (unreadable.getData(), (int) unreadable.getSize()), nullptr);
 }

@@ -298,6 +298,18 @@ TEST (BrindleView, TracksAreRenamedByTypingInTheLeaderColumn)
     EXPECT_EQ (table().getTrackName (0), "Track 1");
 }
 
+// Only a project file can hold such a name: the leader and follower boxes show it on one line, as they show
+// a typed one, and the table keeps it as it is.
+TEST (BrindleView, ANameWithLineBreaksShowsOnOneLineInTheTrackBoxes)
+{
+    Track track;
+    table().setTrackName (0, "Kick\r\nSnare\nHat");
+    auto& window = track.openWindow();
+    for (int y : { 297, 342 })
+        EXPECT_EQ (componentAt<juce::ComboBox> (window, { 150, y })->getItemText (0), "Kick  Snare Hat");
+    EXPECT_EQ (table().getTrackName (0), "Kick\r\nSnare\nHat");
+}
+
 TEST (BrindleView, ReturnOrEscapeInANameBoxHandsTheKeysToTheWindow)
 {
     zotest::xtest::WindowManager windowManager;

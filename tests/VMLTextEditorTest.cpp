@@ -413,6 +413,35 @@ TEST (VMLTextEditorDrawing, AMixedNameDrawsEveryGlyphBetweenItsCaretPlaces)
     EXPECT_TRUE (std::abs (red.first - left) <= 1 && std::abs (red.last + 1 - right) <= 1) << red.first << ".." << red.last;
 }
 
+// A name box shows where its text ends. In 3,000 characters of one word or of many, every character in view has
+// its glyph between its caret places, in the selection's colour where selected, and a click finds it.
+TEST (VMLTextEditorDrawing, AVeryLongNameShowsItsEndGlyphByGlyphAndIsHitWhereItShows)
+{
+    for (auto* pattern : { "\xe9\xbc\x93\xe6\x89\x8b" "Kick", "\xe9\xbc\x93 Kick " })
+    {
+        const auto name = juce::String::repeatedString (juce::CharPointer_UTF8 (pattern), 500).substring (0, 3000);
+        const int end = name.length();
+        VMLTextEditor box;
+        setUp (box, 61, 20, name).setBorder ({ 0, 2, 0, 2 });
+        box.setColour (juce::TextEditor::highlightedTextColourId, juce::Colours::lime);
+        box.setColour (juce::TextEditor::highlightColourId, juce::Colours::black);
+        box.setHighlightedRegion ({ end - 3, end - 1 });
+        const auto image = paint (box);
+        const auto caretX = [&] (int i) { return box.getCaretRectangleForCharIndex (i).getX(); };
+        int shown = 0;
+        for (int i = end - 1; caretX (i + 1) > 3; --i, ++shown)
+        {
+            const int left = juce::jmax (1, caretX (i)), right = juce::jmin (box.getWidth() - 1, caretX (i + 1));
+            const bool selected = i >= end - 3 && i < end - 1;
+            const auto ink = inkColumns (image.getClippedImage ({ left, 2, right - left, 16 }), [&] (juce::Colour p)
+                                         { return p.getBrightness() > 0.5f && (p.getRed() < 100) == selected; });
+            EXPECT_TRUE (name[i] == ' ' || ! ink.empty()) << pattern << ": character " << i << (selected ? ", selected," : "") << " between " << left << " and " << right;
+            EXPECT_TRUE (caretX (i) <= 3 || box.getCharIndexForPoint ({ (caretX (i) + caretX (i + 1)) / 2 - 1, 10 }) == i) << i;
+        }
+        EXPECT_GE (shown, 4);
+    }
+}
+
 // Tab passes the focus on to the next box; a click brings it back.
 TEST (VMLTextEditorDrawing, ThePlaceholderShowsInAnEmptyUnfocusedBoxAndTheSelectionFadesWithoutFocus)
 {

@@ -439,7 +439,7 @@ bool VMLTextEditor::Iterator::next()
 
 void VMLTextEditor::Iterator::skipAtomsEndingBefore (float x)
 {
-    if (atom != nullptr || owner.multiline || wordWrapWidth != std::numeric_limits<float>::max())
+    if (atom != nullptr || ! owner.isOneUnwrappedLine())
         return;
 
     for (; sectionIndex < sections.size(); ++sectionIndex, atomIndex = 0)
@@ -566,9 +566,9 @@ void VMLTextEditor::Iterator::beginNewLine()
         return true;
     };
 
-    // A single line without wrapping (a name box) holds no line break and
-    // never wraps: it is as high as its highest section, whatever its words.
-    if (! owner.multiline && wordWrapWidth == std::numeric_limits<float>::max())
+    // A text that neither wraps nor breaks (a name box) is one line, as high
+    // as its highest section, whatever its words.
+    if (owner.isOneUnwrappedLine())
     {
         for (int s = sectionIndex; s < sections.size(); ++s)
         {
@@ -1246,6 +1246,7 @@ void VMLTextEditor::insertSections (int insertIndex, juce::OwnedArray<UniformTex
     coalesceSimilarSections();
     totalNumChars = -1;
     textIsKept = false;
+    lineBreaksAreKnown = false;
     valueTextNeedsUpdating = true;
 }
 
@@ -1321,6 +1322,7 @@ void VMLTextEditor::remove (juce::Range<int> range, juce::UndoManager* um, int c
     coalesceSimilarSections();
     totalNumChars = -1;
     textIsKept = false;
+    lineBreaksAreKnown = false;
     valueTextNeedsUpdating = true;
 
     moveCaretTo (caretPositionToMoveTo, false);
@@ -1948,6 +1950,26 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
                 i3.drawUnderline (g, underlined, findColour (juce::TextEditor::textColourId));
         }
     }
+}
+
+bool VMLTextEditor::isOneUnwrappedLine() const
+{
+    if (wordWrap)
+        return false;
+
+    // Known until the text changes: setText keeps line breaks, even in a single-line box.
+    if (! lineBreaksAreKnown)
+    {
+        holdsLineBreak = false;
+
+        for (auto* section : sections)
+            for (auto& atom : section->atoms)
+                holdsLineBreak = holdsLineBreak || atom.isNewLine();
+
+        lineBreaksAreKnown = true;
+    }
+
+    return ! holdsLineBreak;
 }
 
 juce::GlyphArrangement& VMLTextEditor::glyphsOfLongWord (const juce::String& text, const juce::Font& font) const

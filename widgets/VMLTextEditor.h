@@ -267,6 +267,9 @@ public:
     mutable std::vector<LongWordGlyphs> longWords;
     juce::GlyphArrangement& glyphsOfLongWord (const juce::String& text, const juce::Font& font) const;
 
+    // True when the text is one line that never wraps: no word wrap and no line break.
+    bool isOneUnwrappedLine() const;
+
     //==============================================================================
     // The component that the text is painted in; its timer ends undo
     // transactions when typing pauses.
@@ -350,6 +353,7 @@ private:
     mutable int totalNumChars = 0;
     mutable juce::String keptText;
     mutable bool textIsKept = false;
+    mutable bool lineBreaksAreKnown = false, holdsLineBreak = false;
     int caretPosition = 0;
     juce::OwnedArray<UniformTextSection> sections;
     juce::String textToShowWhenEmpty;
