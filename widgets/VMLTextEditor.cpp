@@ -437,7 +437,7 @@ bool VMLTextEditor::Iterator::next()
     return true;
 }
 
-void VMLTextEditor::Iterator::skipAtomsEndingBefore (float x)
+void VMLTextEditor::Iterator::skipAtomsBefore (float x, int index)
 {
     if (atom != nullptr || ! owner.isOneUnwrappedLine())
         return;
@@ -450,7 +450,7 @@ void VMLTextEditor::Iterator::skipAtomsEndingBefore (float x)
         {
             const auto& a = atoms[(size_t) atomIndex];
 
-            if (atomX + a.width >= x)
+            if (atomX + a.width >= x || indexInText + a.numChars > index)
                 return;
 
             atomX += a.width;
@@ -1735,6 +1735,7 @@ void VMLTextEditor::getCharPosition (int index, float& x, float& y, float& lineH
     }
 
     Iterator i (*this);
+    i.skipAtomsBefore (std::numeric_limits<float>::max(), index);
 
     while (i.next())
     {
@@ -1782,8 +1783,9 @@ void VMLTextEditor::updateTextHolderSize()
     if (getWordWrapWidth() <= 0.0f)
         return;
 
-    float maxWidth = 0.0f;
     Iterator i (*this);
+    i.skipAtomsBefore (std::numeric_limits<float>::max(), std::numeric_limits<int>::max());
+    float maxWidth = i.atomX;
 
     while (i.next())
         maxWidth = juce::jmax (maxWidth, i.atomRight);
@@ -1887,7 +1889,7 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
     const auto clipBottom = (float) clip.getBottom();
 
     Iterator i (*this);
-    i.skipAtomsEndingBefore ((float) clip.getX() - i.lineHeight);
+    i.skipAtomsBefore ((float) clip.getX() - i.lineHeight, std::numeric_limits<int>::max());
     juce::Colour selectedTextColour;
 
     if (! selection.isEmpty())

@@ -202,9 +202,11 @@ public:
         // after the last atom (on a new line after a line break).
         bool next();
 
-        // Before the first next(): passes the atoms that end left of x, where
-        // the text is one line that never wraps (a long name, drawn where it ends).
-        void skipAtomsEndingBefore (float x);
+        // Before the first next(): passes the atoms that end left of x and up
+        // to the index, where the text is one line that never wraps, in one
+        // addition each (a long name is drawn, measured and has its caret
+        // where it ends).
+        void skipAtomsBefore (float x, int index);
         void beginNewLine();
 
         float indexToX (int index) const;
