@@ -54,6 +54,32 @@ static void BM_BrindleProcessBlock (benchmark::State& state)
 }
 BENCHMARK (BM_BrindleProcessBlock);
 
+// The same while both cutoffs move: every block's tick sends them the other way
+// (low-pass between 20 kHz and 200 Hz, high-pass between 20 Hz and 2 kHz), so a
+// glide is always under way, each step a redesign that carries the filters' state.
+static void BM_BrindleProcessBlockWhileCutoffsMove (benchmark::State& state)
+{
+    Brindle b;
+    configure (b);
+    const auto source = testSignal();
+    juce::AudioBuffer<float> buffer (2, block);
+    juce::MidiBuffer midi;
+    bool down = true;
+
+    for (auto _ : state)
+    {
+        b.getParameters()[2]->setValue (down ? 0.009f : 1.0f);
+        b.getParameters()[3]->setValue (down ? 0.0f : 0.0991f);
+        down = ! down;
+        buffer.makeCopyOf (source, true);
+        b.processBlock (buffer, midi);
+        benchmark::DoNotOptimize (buffer.getReadPointer (0));
+    }
+
+    state.SetItemsProcessed (state.iterations() * block);
+}
+BENCHMARK (BM_BrindleProcessBlockWhileCutoffsMove);
+
 // The same arithmetic with nothing around it: two Direct Form I biquads per
 // channel, the pan law and the gain, no locks and no tick.
 static void BM_BareLoop (benchmark::State& state)

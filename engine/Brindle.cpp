@@ -27,7 +27,9 @@ Brindle::Brindle()
     // Stereo in and out, enabled as the plug-in comes: an LV2 host connects every
     // port of an enabled bus, while a disabled one's ports are optional to it.
     : juce::AudioProcessor (BusesProperties().withInput ("Input", juce::AudioChannelSet::stereo(), true)
-                                             .withOutput ("Output", juce::AudioChannelSet::stereo(), true))
+                                             .withOutput ("Output", juce::AudioChannelSet::stereo(), true)),
+      lowPassGlide (0, filterQ),
+      highPassGlide (1, filterQ)
 {
     initialize();
     createParameters();
@@ -149,26 +151,37 @@ void Brindle::buildFilters (int channels)
     for (int c = 0; c < channels; ++c)
     {
         lpfFilters.push_back (std::make_unique<RBJBiquad>());
-        lpfFilters.back()->calc_filter_coeffs (0, lpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
         hpfFilters.push_back (std::make_unique<RBJBiquad>());
-        hpfFilters.back()->calc_filter_coeffs (1, hpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
     }
+
+    designFiltersAtOnce();
 }
 
-void Brindle::redesignLowPass()
+void Brindle::designFiltersAtOnce()
 {
     const juce::ScopedLock fl (filterLock);
-
-    for (auto& f : lpfFilters)
-        f->calc_filter_coeffs (0, lpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
+    lowPassGlide.jumpTo (lpfCutoff.load(), sampleRate.load(), lpfFilters);
+    highPassGlide.jumpTo (hpfCutoff.load(), sampleRate.load(), hpfFilters);
 }
 
-void Brindle::redesignHighPass()
+void Brindle::retargetFilters (int parameterIndex)
 {
+    // The audio path takes the filters there, a step at a time.
     const juce::ScopedLock fl (filterLock);
 
-    for (auto& f : hpfFilters)
-        f->calc_filter_coeffs (1, hpfCutoff.load(), sampleRate.load(), filterQ, 0.0, false);
+    if (parameterIndex == 2)
+        lowPassGlide.setTarget (lpfCutoff.load());
+    else
+        highPassGlide.setTarget (hpfCutoff.load());
+}
+
+inline void Brindle::advanceGlides (double rate) noexcept
+{
+    if (lowPassGlide.isMoving())
+        lowPassGlide.advance (rate, lpfFilters);
+
+    if (highPassGlide.isMoving())
+        highPassGlide.advance (rate, hpfFilters);
 }
 
 void Brindle::prepareToPlay (double newSampleRate, int)
@@ -191,8 +204,7 @@ void Brindle::updateSampleRate()
     const juce::ScopedLock fl (filterLock);
     lpfCutoff = capCutoff (lpfCutoff.load());
     hpfCutoff = capCutoff (hpfCutoff.load());
-    redesignLowPass();
-    redesignHighPass();
+    designFiltersAtOnce();
 }
 
 void Brindle::processorLayoutsChanged()
@@ -203,10 +215,13 @@ void Brindle::processorLayoutsChanged()
 }
 
 //==============================================================================
-void Brindle::filterSample (size_t channel, float& sample)
+void Brindle::filterSample (size_t channel, float& sample, double rate)
 {
     // A buffer wider than the filter set leaves its extra channels unfiltered.
     const juce::ScopedLock fl (filterLock);
+
+    if (channel == 0)
+        advanceGlides (rate);
 
     if (lpfOn && channel < lpfFilters.size())
         sample = lpfFilters[channel]->process (sample);
@@ -219,6 +234,10 @@ void Brindle::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
     if (isSuspended())
         return;
+
+    // A filter's tail decays into subnormal numbers, which cost dearly here and
+    // in whatever reads this output next; whatever mode the host runs in, they are zero.
+    const juce::ScopedNoDenormals noDenormals;
 
     double tempo = 120.0;
     bool playing = false;
@@ -245,7 +264,8 @@ void Brindle::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
     const int channels = buffer.getNumChannels();
     const int n = buffer.getNumSamples();
     numChannels = channels;
-    const int tickLength = juce::jmax (1, (int) (sampleRate.load() * 0.01));
+    const double rate = sampleRate.load();
+    const int tickLength = juce::jmax (1, (int) (rate * 0.01));
 
     const auto countTick = [this, tickLength]
     {
@@ -269,6 +289,7 @@ void Brindle::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
         {
             {
                 const juce::ScopedLock fl (filterLock);
+                advanceGlides (rate);
 
                 if (lpfOn && lpfFilters.size() >= 2)
                 {
@@ -316,7 +337,7 @@ void Brindle::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
             for (int c = 0; c < channels; ++c)
             {
                 auto* channelData = buffer.getWritePointer (c);
-                filterSample ((size_t) c, channelData[i]);
+                filterSample ((size_t) c, channelData[i], rate);
                 channelData[i] *= gain.load (std::memory_order_relaxed);
             }
 
@@ -359,10 +380,8 @@ void Brindle::updateControlParams()
             }
         }
 
-        if (changes && p == 2)
-            redesignLowPass();
-        else if (changes && p == 3)
-            redesignHighPass();
+        if (changes && p >= 2)
+            retargetFilters (p);
     }
 
     recoverFilters();

@@ -11,6 +11,7 @@
 #include "engine/KtParameter.h"
 #include "engine/RBJBiquad.h"
 #include "engine/VChangeBroadcaster.h"
+#include "engine/VCutoffGlide.h"
 #include "engine/VChangeListener.h"
 #include "engine/VSharedData.h"
 
@@ -100,9 +101,10 @@ private:
     BrindleView* getView() const;
 
     void buildFilters (int channels);
-    void redesignLowPass();
-    void redesignHighPass();
-    void filterSample (size_t channel, float& sample);
+    void designFiltersAtOnce();
+    void retargetFilters (int parameterIndex);
+    void advanceGlides (double rate) noexcept;
+    void filterSample (size_t channel, float& sample, double rate);
     void recoverFilters();
 
     // A table value made fit for the audio path: the control value, and the real
@@ -133,6 +135,10 @@ private:
 
     std::vector<std::unique_ptr<RBJBiquad>> lpfFilters;
     std::vector<std::unique_ptr<RBJBiquad>> hpfFilters;
+
+    // What takes each filter kind to a new cutoff without a burst; with the filters, under filterLock.
+    VCutoffGlide lowPassGlide;
+    VCutoffGlide highPassGlide;
 
     juce::CriticalSection stateLock;
     juce::CriticalSection filterLock;

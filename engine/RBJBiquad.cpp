@@ -5,6 +5,12 @@
 std::vector<float> RBJBiquad::calc_filter_coeffs (int type, double frequency, double sampleRate,
                                                   double q, double gainDb, bool qIsBandwidth)
 {
+    design (type, frequency, sampleRate, q, gainDb, qIsBandwidth);
+    return { b0, b1, b2, 1.0f, a1, a2 };
+}
+
+void RBJBiquad::design (int type, double frequency, double sampleRate, double q, double gainDb, bool qIsBandwidth) noexcept
+{
     const double w0 = 6.283185307179586 * frequency / sampleRate;
     const double s = std::sin (w0);
     const double c = std::cos (w0);
@@ -68,6 +74,4 @@ std::vector<float> RBJBiquad::calc_filter_coeffs (int type, double frequency, do
     b2 = (float) (rb2 / ra0);
     a1 = (float) (ra1 / ra0);
     a2 = (float) (ra2 / ra0);
-
-    return { b0, b1, b2, 1.0f, a1, a2 };
 }

@@ -13,6 +13,9 @@ struct RBJBiquad
     std::vector<float> calc_filter_coeffs (int type, double frequency, double sampleRate,
                                            double q, double gainDb, bool qIsBandwidth);
 
+    // The same design without the returned copy: the audio thread may not allocate.
+    void design (int type, double frequency, double sampleRate, double q, double gainDb, bool qIsBandwidth) noexcept;
+
     // The per-sample step, in single precision and in this evaluation order.
     inline float process (float x) noexcept
     {

@@ -31,11 +31,13 @@ TEST (AudioPathAllocation, SteadyProcessingAllocatesNothing)
     // A follower whose row holds a cutoff out of range (200 kHz) settles on its
     // clamped value instead of redesigning its filters on every tick.
     table().addMaster (rowOf (follower), rowOf (leader), 2, "Scale (*x)", 10.0f, 0, 0, 0.0f, 0);
+    leader.getParameters()[3]->setValue (0.5f);
     leader.prepareToPlay (48000.0, 512);
     follower.prepareToPlay (48000.0, 512);
     leader.getParameters()[1]->setValue (0.8f);
-    juce::AudioBuffer<float> buffer (2, 512);
-    buffer.clear();
+    // The leader's high-pass glides down from 10 kHz over noise, a redesign at every step.
+    leader.getParameters()[3]->setValue (0.0f);
+    auto buffer = noise (2, 512, 7);
     juce::MidiBuffer midi;
     const auto before = allocations;
     for (int block = 0; block < 200; ++block)
@@ -43,6 +45,6 @@ TEST (AudioPathAllocation, SteadyProcessingAllocatesNothing)
         leader.processBlock (buffer, midi);
         follower.processBlock (buffer, midi);
     }
-    EXPECT_EQ (allocations - before, 0) << "two seconds of linked audio, pan moving through a delay ring, a cutoff out of range";
+    EXPECT_EQ (allocations - before, 0) << "two seconds of linked audio, pan moving through a delay ring, a high-pass gliding";
     EXPECT_NEAR (follower.pan.load(), -0.6f, 1e-6f);
 }
