@@ -89,7 +89,9 @@ TEST (VCutoffGlide, ACutoffSteppedByTheHostStaysWithinADecibelOfTheInputAndSettl
             setCutoffs (b, lowPass, highPass);
             setCutoffs (reference, p == 2 ? to : lowPass, p == 3 ? to : highPass);
             auto in = tones (frequencies, 2 * changeAt), out = in, settled = in;
-            play (b, out, [&] (int start) { if (start == changeAt) b.getParameters()[p]->setValue (normalisedCutoff (to)); });
+            auto* stepped = b.getParameters()[p];
+            const float normalised = normalisedCutoff (to);
+            play (b, out, [&] (int start) { if (start == changeAt) stepped->setValue (normalised); });
             play (reference, settled, [] (int) {});
             const auto what = "parameter " + std::to_string (p) + " to " + std::to_string (to) + " Hz, tone "
                             + std::to_string (frequencies.front()) + (frequencies.size() > 1 ? " and more" : "");
