@@ -551,8 +551,29 @@ void Brindle::getStateInformation (juce::MemoryBlock& destData)
 
 void Brindle::setStateInformation (const void* data, int sizeInBytes)
 {
-    if (auto xml = VStateText::readElement (data, sizeInBytes))
+    if (auto xml = VStateText::readElement (data, sizeInBytes, getLoadedAttributeNames()))
         loadState (xml.get());
+}
+
+const std::unordered_set<juce::String>& Brindle::getLoadedAttributeNames() const
+{
+    // What loadState reads; the same for every instance.
+    static const auto names = [this]
+    {
+        std::unordered_set<juce::String> n { "track_name" };
+
+        for (auto* param : ktParameters)
+            n.insert (param->getName (40));
+
+        for (int p = 0; p < numControlParams; ++p)
+            for (auto* key : { "MasterIndexInVector_", "Rule_", "Scale_", "DelayUnit_", "DelayTimeInBeats_",
+                               "DelayBufferLength_", "InitValue_", "MasterTrackName_" })
+                n.insert (key + juce::String (p));
+
+        return n;
+    }();
+
+    return names;
 }
 
 std::unique_ptr<juce::XmlElement> Brindle::saveState()

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include <juce_audio_processors/juce_audio_processors.h>
@@ -67,6 +68,9 @@ public:
     std::unique_ptr<juce::XmlElement> saveState();
     void loadState (const juce::XmlElement* xml);
     juce::String getStateTagName() const;
+
+    // The attributes of a saved state that loadState reads; a state's others are skipped.
+    const std::unordered_set<juce::String>& getLoadedAttributeNames() const;
 
     KtParameter* getKtParameter (int parameterIndex) const;
 

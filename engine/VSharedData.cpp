@@ -1,6 +1,7 @@
 #include "engine/VSharedData.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/Brindle.h"
 
@@ -45,6 +46,7 @@ void VSharedData::addTrack (int& trackId, Brindle* processor, float volume, floa
     delayBufferPositions.emplace_back (n, 0);
     masterIndices.emplace_back (n, -1);
     rulesAndScales.emplace_back (n, std::make_pair (juce::String(), 0.0f));
+    ringInitValues.emplace_back (n, 0.0f);
     processors.push_back (processor);
     linkInfos.emplace_back (n);
 
@@ -74,6 +76,7 @@ void VSharedData::removeTrack (int trackId)
     at (delayBufferPositions);
     at (masterIndices);
     at (rulesAndScales);
+    at (ringInitValues);
     at (processors);
     at (linkInfos);
 
@@ -410,6 +413,9 @@ void VSharedData::addMasterFromLinkList()
                 continue;
             }
 
+            if (isLiveAs (r, p, info))
+                continue;
+
             masterIndices[idx (r)][idx (p)] = info.masterIndexInVector;
             rulesAndScales[idx (r)][idx (p)] = { info.rule, info.scale };
             fillRing (r, p, info.delayBufferLength, info.initValue);
@@ -450,6 +456,19 @@ void VSharedData::fillRing (int row, int parameterIndex, int length, float initV
         ring = {};
 
     delayBufferPositions[idx (row)][idx (parameterIndex)] = 0;
+    ringInitValues[idx (row)][idx (parameterIndex)] = initValue;
+}
+
+bool VSharedData::isLiveAs (int row, int parameterIndex, const LinkInfo& record) const
+{
+    const auto r = idx (row);
+    const auto p = idx (parameterIndex);
+    const auto same = [] (float a, float b) { return std::memcmp (&a, &b, sizeof (float)) == 0; };
+
+    return masterIndices[r][p] == record.masterIndexInVector
+           && rulesAndScales[r][p].first == record.rule && same (rulesAndScales[r][p].second, record.scale)
+           && delayBuffers[r][p].size() == idx (juce::jmax (0, record.delayBufferLength))
+           && same (ringInitValues[r][p], record.initValue);
 }
 
 void VSharedData::dropLiveLink (int row, int parameterIndex)

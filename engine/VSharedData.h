@@ -119,8 +119,11 @@ public:
                                 float scale, int delayUnit, int delayTimeInBeats, int delayBufferLength,
                                 float initValue, juce::String masterTrackName);
 
-    // Finds every record's leader again by its track name and re-creates the live
-    // links. Sends "Add_Master" once.
+    // Finds every record's leader again by its track name and makes the live
+    // links what the records say. A link that is live already as its record
+    // says (leader, rule, scale, delay and init value) is left as it is, its
+    // delay running on: loading a state into one instance must not restart the
+    // links of others. Sends "Add_Master" once.
     void addMasterFromLinkList();
 
     //==============================================================================
@@ -147,6 +150,7 @@ private:
                                 int delayUnit, int delayLength, int delayInBeats, float initValue,
                                 const juce::String& leaderName);
     void fillRing (int row, int parameterIndex, int length, float initValue);
+    bool isLiveAs (int row, int parameterIndex, const LinkInfo& record) const;
     void dropLiveLink (int row, int parameterIndex);
     void refreshLeaderNames();
     bool applyRule (const juce::String& rule, float scale, int parameterIndex, float x, float& result) const noexcept;
@@ -162,6 +166,7 @@ private:
     std::vector<std::vector<int>> delayBufferPositions;
     std::vector<std::vector<int>> masterIndices;
     std::vector<std::vector<std::pair<juce::String, float>>> rulesAndScales;
+    std::vector<std::vector<float>> ringInitValues; // what each live ring was filled with, as its record says
     std::vector<Brindle*> processors;
 
     JUCE_DECLARE_NON_COPYABLE (VSharedData)

@@ -1,6 +1,9 @@
 #include "engine/VStateText.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <string>
 
 namespace
 {
@@ -84,8 +87,9 @@ bool startsWithIgnoringCase (const char* text, size_t size, const char* literal)
     return true;
 }
 
-// Appends the value text[0, size) with its references decoded.
-void appendDecoded (juce::MemoryOutputStream& out, const char* text, size_t size)
+// Appends the value text[0, size) with its references decoded; false when one
+// names a surrogate or no character at all.
+bool appendDecoded (juce::MemoryOutputStream& out, const char* text, size_t size)
 {
     static constexpr const char* named[][2] = { { "amp;", "&" }, { "quot;", "\"" }, { "apos;", "'" }, { "lt;", "<" }, { "gt;", ">" } };
     size_t run = 0;
@@ -129,8 +133,13 @@ void appendDecoded (juce::MemoryOutputStream& out, const char* text, size_t size
 
             if (k < left && rest[k] == ';' && (hex || k > first))
             {
+                const auto character = (juce::uint32) code;
+
+                if ((character >= 0xd800 && character <= 0xdfff) || character > 0x10ffff)
+                    return false;
+
                 used = k + 1;
-                decoded = juce::String::charToString ((juce::juce_wchar) code);
+                decoded = juce::String::charToString ((juce::juce_wchar) character);
             }
         }
 
@@ -148,6 +157,7 @@ void appendDecoded (juce::MemoryOutputStream& out, const char* text, size_t size
     }
 
     out.write (text + run, size - run);
+    return true;
 }
 } // namespace
 
@@ -159,7 +169,8 @@ bool VStateText::isReadable (const void* data, int sizeInBytes)
            && hasSingleEmptyElement (text, size);
 }
 
-std::unique_ptr<juce::XmlElement> VStateText::readElement (const void* data, int sizeInBytes)
+std::unique_ptr<juce::XmlElement> VStateText::readElement (const void* data, int sizeInBytes,
+                                                         const std::unordered_set<juce::String>& keep)
 {
     if (! isReadable (data, sizeInBytes))
         return {};
@@ -201,10 +212,14 @@ std::unique_ptr<juce::XmlElement> VStateText::readElement (const void* data, int
         while (in.peek() != quote)
             ++in.pos;
 
-        if (! element->hasAttribute (name))
+        // The element holds no more than `keep` names, so the look-up stays short.
+        if (keep.count (name) != 0 && ! element->hasAttribute (name))
         {
             juce::MemoryOutputStream value;
-            appendDecoded (value, text + start, in.pos - start);
+
+            if (! appendDecoded (value, text + start, in.pos - start))
+                return {};
+
             element->setAttribute (name, value.toUTF8());
         }
 
@@ -217,12 +232,32 @@ bool VStateText::isWellFormedUtf8 (const juce::uint8* text, size_t size)
     for (size_t i = 0; i < size;)
     {
         const auto lead = text[i];
-        const size_t extra = lead < 0x80 ? 0 : (lead >> 5) == 0x6 ? 1 : (lead >> 4) == 0xe ? 2 : (lead >> 3) == 0x1e ? 3 : 4;
 
-        if (extra == 4 || size - i <= extra)
+        if (lead < 0x80)
+        {
+            ++i;
+            continue;
+        }
+
+        // The lead byte gives the length and bounds the byte after it, which rules out
+        // overlong forms (E0 below A0, F0 below 90), surrogates (ED from A0) and
+        // code points beyond U+10FFFF (F4 from 90, leads from F5).
+        size_t extra = 0;
+        juce::uint8 lowest = 0x80, highest = 0xbf;
+
+        if (lead >= 0xc2 && lead <= 0xdf)
+            extra = 1;
+        else if (lead >= 0xe0 && lead <= 0xef)
+            extra = 2, lowest = lead == 0xe0 ? 0xa0 : 0x80, highest = lead == 0xed ? 0x9f : 0xbf;
+        else if (lead >= 0xf0 && lead <= 0xf4)
+            extra = 3, lowest = lead == 0xf0 ? 0x90 : 0x80, highest = lead == 0xf4 ? 0x8f : 0xbf;
+        else
             return false;
 
-        for (size_t k = 1; k <= extra; ++k)
+        if (size - i <= extra || text[i + 1] < lowest || text[i + 1] > highest)
+            return false;
+
+        for (size_t k = 2; k <= extra; ++k)
             if ((text[i + k] & 0xc0) != 0x80)
                 return false;
 
@@ -290,31 +325,99 @@ bool VStateText::hasSingleEmptyElement (const char* text, size_t size)
 
 double VStateText::readNumber (const juce::String& text)
 {
-    // Where the toolkit's reader takes the exponent's digits: after blanks, a
-    // sign, digits with at most one point, an 'e' and the exponent's sign.
-    int i = 0;
-    const auto characters = text.toUTF32(); // indexed in constant time, however long the text
-    const auto at = [&characters] (int index) { return characters[index]; };
-    while (juce::CharacterFunctions::isWhitespace (at (i)))
-        ++i;
-    if (at (i) == '-' || at (i) == '+')
-        ++i;
-    for (bool point = false; juce::CharacterFunctions::isDigit (at (i)) || (at (i) == '.' && ! point); ++i)
-        point = point || at (i) == '.';
-    if (at (i) != 'e' && at (i) != 'E')
-        return text.getDoubleValue();
-    if (at (++i) == '-' || at (i) == '+')
-        ++i;
+    auto t = text.getCharPointer().findEndOfWhitespace();
+    const bool negative = *t == '-';
 
-    int end = i;
-    while (at (end) == '0')
-        ++end;
-    const int first = end;
-    while (juce::CharacterFunctions::isDigit (at (end)))
-        ++end;
+    if (*t == '-' || *t == '+')
+        ++t;
 
-    // Six digits are beyond any double's exponent, either way.
-    if (end - first <= 6)
-        return text.getDoubleValue();
-    return text.replaceSection (i, end - i, "999999").getDoubleValue();
+    const auto lower = [] (juce::juce_wchar c) { return juce::CharacterFunctions::toLowerCase (c); };
+
+    if (lower (*t) == 'n')
+        return lower (t[1]) == 'a' && lower (t[2]) == 'n' ? std::numeric_limits<double>::quiet_NaN() : 0.0;
+
+    if (lower (*t) == 'i')
+        return lower (t[1]) == 'n' && lower (t[2]) == 'f' ? (negative ? -1.0 : 1.0) * std::numeric_limits<double>::infinity() : 0.0;
+
+    // The value is digits x 10^shift. Past 800 significant digits (more than any
+    // double needs to be rounded correctly) only whether a dropped one was not 0
+    // counts, as one more digit.
+    constexpr size_t mostDigits = 800;
+    constexpr juce::int64 mostExponent = 1000000000000;
+    std::string digits;
+    juce::int64 shift = 0;
+    bool point = false, anyDigit = false, droppedNonZero = false;
+
+    for (;; ++t)
+    {
+        const auto c = *t;
+
+        if (c == '.' && ! point)
+        {
+            point = true;
+            continue;
+        }
+
+        if (c < '0' || c > '9')
+            break;
+
+        anyDigit = true;
+
+        if (digits.empty() && c == '0')
+        {
+            shift -= point ? 1 : 0;
+        }
+        else if (digits.size() < mostDigits)
+        {
+            digits += (char) c;
+            shift -= point ? 1 : 0;
+        }
+        else
+        {
+            droppedNonZero = droppedNonZero || c != '0';
+            shift += point ? 0 : 1;
+        }
+    }
+
+    if (! anyDigit)
+        return 0.0;
+
+    if (lower (*t) == 'e')
+    {
+        auto e = t + 1;
+        const bool down = *e == '-';
+
+        if (*e == '-' || *e == '+')
+            ++e;
+
+        juce::int64 exponent = 0;
+
+        for (; *e >= '0' && *e <= '9'; ++e)
+            exponent = juce::jmin (mostExponent, exponent * 10 + (*e - '0'));
+
+        shift += down ? -exponent : exponent;
+    }
+
+    const double sign = negative ? -1.0 : 1.0;
+
+    if (digits.empty())
+        return sign * 0.0;
+
+    if (droppedNonZero)
+    {
+        digits += '1';
+        --shift;
+    }
+
+    // Far beyond a double's range either way: the C library need not see it.
+    const auto magnitude = (juce::int64) digits.size() + shift;
+
+    if (magnitude > 400)
+        return sign * std::numeric_limits<double>::infinity();
+
+    if (magnitude < -400)
+        return sign * 0.0;
+
+    digits += 'e' + std::to_string (shift);
+    return sign * std::strtod (digits.c_str(), nullptr);
 }

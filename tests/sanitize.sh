@@ -41,11 +41,14 @@ if [ "$fuzz" = ON ]; then
     runs="${ZO_FUZZ_RUNS:-200000}"
     corpus="$build/fuzz-corpus"
     rm -rf "$corpus"
-    mkdir -p "$corpus/state" "$corpus/table"
-    "$build/tests/zo_write_state_seeds" "$corpus/state"
+    mkdir -p "$corpus/state" "$corpus/state-large" "$corpus/table"
+    "$build/tests/zo_write_state_seeds" "$corpus/state" "$corpus/state-large"
 
     # A crash, a leak or any sanitizer report ends the fuzzer with a non-zero status.
     "$build/tests/zo_StateFuzzer" -artifact_prefix="$build/" -runs="$runs" -max_len=8192 -timeout=10 -print_final_stats=1 "$corpus/state"
+    # States as long as damage can leave them in a project: tens of thousands of
+    # attributes, a megabyte of name. Fewer runs, each reads up to a megabyte.
+    "$build/tests/zo_StateFuzzer" -artifact_prefix="$build/" -runs="${ZO_FUZZ_LARGE_RUNS:-2000}" -max_len=1048576 -timeout=10 -print_final_stats=1 "$corpus/state-large"
     "$build/tests/zo_TableFuzzer" -artifact_prefix="$build/" -runs="$runs" -max_len=512 -timeout=10 -print_final_stats=1 "$corpus/table"
     echo "fuzzing: $runs runs per target, no crash, leak or report"
 fi
