@@ -478,3 +478,89 @@ TEST (VMLTextEditorDrawing, ThePlaceholderShowsInAnEmptyUnfocusedBoxAndTheSelect
     EXPECT_TRUE (faded.getRed() == 0 && std::abs (faded.getBlue() - 128) <= 1) << faded.toDisplayString (false);
     EXPECT_TRUE (inkColumns (paint (box), red).empty()) << "a placeholder over text";
 }
+
+namespace
+{
+// A renderer that counts what one drawing hands it: selection rectangles and glyphs.
+struct CountingRenderer : juce::LowLevelGraphicsSoftwareRenderer
+{
+    using juce::LowLevelGraphicsSoftwareRenderer::LowLevelGraphicsSoftwareRenderer;
+    void fillRectList (const juce::RectangleList<float>& list) override { rectangles += list.getNumRectangles(); LowLevelGraphicsSoftwareRenderer::fillRectList (list); }
+    void drawGlyph (int glyph, const juce::AffineTransform& t) override { ++glyphs; LowLevelGraphicsSoftwareRenderer::drawGlyph (glyph, t); }
+    int rectangles = 0, glyphs = 0;
+};
+
+juce::String wordsOfLength (int length)
+{
+    return juce::String::repeatedString (juce::CharPointer_UTF8 ("\xe9\xbc\x93 Kick "), length / 7 + 1).substring (0, length);
+}
+} // namespace
+
+// In 20,000 characters of words, every way of selecting leaves a drawing that touches what is in view: before,
+// it walked and filled every selected word to the end of the line (3 minutes for 100,000 characters).
+TEST (VMLTextEditorDrawing, SelectingInALongNameDrawsOnlyWhatIsInView)
+{
+    VMLTextEditor box;
+    Window window (setUp (box, 150, 24, wordsOfLength (20000)));
+    User::click (box);
+    ASSERT_TRUE (pumpUntil ([&] { return box.hasKeyboardFocus (true); }));
+    const auto drag = [&] (int fromX, int toX)
+    {
+        const int y = box.getHeight() / 2;
+        User::mouse (box, { fromX, y }, MK::leftButtonModifier);
+        User::mouse (box, { (fromX + toX) / 2, y }, MK::leftButtonModifier);
+        User::mouse (box, { toX, y }, MK::leftButtonModifier);
+        User::mouse (box, { toX, y }, {});
+    };
+    const std::pair<const char*, std::function<void()>> ways[] = {
+        { "select all", [&] { command (box, 'a'); } },
+        { "shift+home", [&] { key (box, KP::endKey); key (box, KP::homeKey, MK::shiftModifier); } },
+        { "shift+end", [&] { key (box, KP::homeKey); key (box, KP::endKey, MK::shiftModifier); } },
+        { "a drag", [&] { key (box, KP::endKey); drag (5, 140); } },
+        { "a double click", [&] { key (box, KP::endKey); User::doubleClick (box, { 70, 12 }); } } };
+    for (auto& [way, select] : ways)
+    {
+        select();
+        pumpMessages (20);
+        ASSERT_FALSE (box.getHighlightedRegion().isEmpty()) << way;
+        juce::Image image (juce::Image::ARGB, box.getWidth(), box.getHeight(), true, juce::SoftwareImageType());
+        CountingRenderer renderer (image);
+        juce::Graphics g (renderer);
+        box.paintEntireComponent (g, false);
+        EXPECT_LE (renderer.rectangles, 60) << way << ": " << box.getHighlightedRegion().getLength() << " selected";
+        EXPECT_LE (renderer.glyphs, 80) << way;
+    }
+    EXPECT_EQ (box.getTextInRange (box.getHighlightedRegion()), "Kick") << "the double click took the word under the pointer";
+}
+
+// Where a long name runs past the view, its text and selection are drawn as the same name is in a box that
+// shows it whole: cut at the view's edges, nothing else changed.
+TEST (VMLTextEditorDrawing, ANameCutByTheViewDrawsAsTheWholeNameDoes)
+{
+    const auto name = wordsOfLength (70);
+    VMLTextEditor whole, cut;
+    setUp (whole, 1000, 24, name);
+    setUp (cut, 150, 24, name);
+    for (auto* box : { &whole, &cut })
+        box->setColour (juce::TextEditor::highlightColourId, juce::Colours::blue);
+    // The selection runs past the view's left edge (the caret at its end, the view there), then past its right edge.
+    const std::pair<const char*, std::function<void (VMLTextEditor&)>> selections[] = {
+        { "cut on the left", [] (VMLTextEditor& b) { b.setHighlightedRegion ({ 9, 62 }); } },
+        { "cut on the right", [] (VMLTextEditor& b) { b.setCaretPosition (62); b.moveCaretToStartOfLine (true); } } };
+    for (auto& [where, select] : selections)
+    {
+        for (auto* box : { &whole, &cut })
+            select (*box);
+        const int scrolled = cut.getViewport().getViewPosition().x;
+        ASSERT_EQ (cut.getHighlightedRegion(), whole.getHighlightedRegion());
+        ASSERT_TRUE (scrolled > 0 || cut.getCaretPosition() == 0) << where;
+        const auto shown = paint (cut), all = paint (whole);
+        int different = 0, selected = 0;
+        for (int y = 2; y < 22; ++y)
+            for (int x = 3; x < 147; ++x)
+                different += shown.getPixelAt (x, y) != all.getPixelAt (x + scrolled, y),
+                selected += shown.getPixelAt (x, y).getBlue() > 100 && shown.getPixelAt (x, y).getRed() < 60;
+        EXPECT_EQ (different, 0) << where << ", view at " << scrolled;
+        EXPECT_GT (selected, 1000) << where << ": the selection fills most of the view";
+    }
+}

@@ -1,5 +1,6 @@
 #include "widgets/VMLTextEditor.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 
@@ -298,29 +299,6 @@ void VMLTextEditor::UniformTextSection::appendAllText (juce::MemoryOutputStream&
         out << atom.atomText;
 }
 
-void VMLTextEditor::UniformTextSection::appendSubstring (juce::MemoryOutputStream& out, juce::Range<int> range) const
-{
-    int index = 0;
-
-    for (auto& atom : atoms)
-    {
-        const int nextIndex = index + atom.numChars;
-
-        if (range.getStart() < nextIndex)
-        {
-            if (range.getEnd() <= index)
-                break;
-
-            const auto part = range.getIntersectionWith ({ index, nextIndex }) - index;
-
-            if (! part.isEmpty())
-                out << atom.atomText.substring (part.getStart(), part.getEnd());
-        }
-
-        index = nextIndex;
-    }
-}
-
 int VMLTextEditor::UniformTextSection::getTotalLength() const noexcept
 {
     int total = 0;
@@ -442,21 +420,11 @@ void VMLTextEditor::Iterator::skipAtomsBefore (float x, int index)
     if (atom != nullptr || ! owner.isOneUnwrappedLine())
         return;
 
-    for (; sectionIndex < sections.size(); ++sectionIndex, atomIndex = 0)
-    {
-        const auto& atoms = sections.getUnchecked (sectionIndex)->atoms;
-
-        for (; atomIndex < (int) atoms.size(); ++atomIndex)
-        {
-            const auto& a = atoms[(size_t) atomIndex];
-
-            if (atomX + a.width >= x || indexInText + a.numChars > index)
-                return;
-
-            atomX += a.width;
-            indexInText += a.numChars;
-        }
-    }
+    const auto& start = owner.getAtomStarts()[owner.findAtom (x, index)];
+    sectionIndex = start.section;
+    atomIndex = start.atom;
+    atomX = start.x;
+    indexInText = start.index;
 }
 
 float VMLTextEditor::Iterator::continuationWidth() const
@@ -1060,22 +1028,20 @@ juce::String VMLTextEditor::getTextInRange (const juce::Range<int>& range) const
     if (range.isEmpty())
         return {};
 
+    // From the atom that holds the range's start, found without a walk.
+    const auto& starts = getAtomStarts();
     juce::MemoryOutputStream out;
-    int index = 0;
 
-    for (auto* s : sections)
+    for (auto k = findAtom (std::numeric_limits<float>::max(), range.getStart()); k + 1 < starts.size(); ++k)
     {
-        const int nextIndex = index + s->getTotalLength();
+        const auto& start = starts[k];
 
-        if (range.getStart() < nextIndex)
-        {
-            if (range.getEnd() <= index)
-                break;
+        if (start.index >= range.getEnd())
+            break;
 
-            s->appendSubstring (out, range - index);
-        }
-
-        index = nextIndex;
+        const auto& atom = sections.getUnchecked (start.section)->atoms[(size_t) start.atom];
+        const auto part = range.getIntersectionWith ({ start.index, start.index + atom.numChars }) - start.index;
+        out << atom.atomText.substring (part.getStart(), part.getEnd());
     }
 
     return out.toUTF8();
@@ -1145,8 +1111,9 @@ juce::RectangleList<int> VMLTextEditor::getTextBounds (juce::Range<int> textRang
         return bounds;
 
     Iterator i (*this);
+    i.skipAtomsBefore (std::numeric_limits<float>::max(), textRange.getStart());
 
-    while (i.next())
+    while (i.next() && i.indexInText < textRange.getEnd())
     {
         const auto overlap = textRange.getIntersectionWith ({ i.indexInText, i.indexInText + i.atom->numChars });
 
@@ -1244,9 +1211,7 @@ void VMLTextEditor::insertSections (int insertIndex, juce::OwnedArray<UniformTex
         sections.insert (position, newSections.removeAndReturn (j));
 
     coalesceSimilarSections();
-    totalNumChars = -1;
-    textIsKept = false;
-    lineBreaksAreKnown = false;
+    forgetTextFacts();
     valueTextNeedsUpdating = true;
 }
 
@@ -1320,9 +1285,7 @@ void VMLTextEditor::remove (juce::Range<int> range, juce::UndoManager* um, int c
 
     sections.removeRange (first, last - first + 1);
     coalesceSimilarSections();
-    totalNumChars = -1;
-    textIsKept = false;
-    lineBreaksAreKnown = false;
+    forgetTextFacts();
     valueTextNeedsUpdating = true;
 
     moveCaretTo (caretPositionToMoveTo, false);
@@ -1354,6 +1317,14 @@ void VMLTextEditor::coalesceSimilarSections()
 void VMLTextEditor::clearInternal (juce::UndoManager* um)
 {
     remove ({ 0, getTotalNumChars() }, um, caretPosition);
+}
+
+void VMLTextEditor::forgetTextFacts()
+{
+    totalNumChars = -1;
+    textIsKept = false;
+    lineBreaksAreKnown = false;
+    atomStartsAreKnown = false;
 }
 
 void VMLTextEditor::textChanged()
@@ -1758,6 +1729,7 @@ int VMLTextEditor::indexAtPosition (float x, float y) const
     if (getWordWrapWidth() > 0.0f)
     {
         Iterator i (*this);
+        i.skipAtomsBefore (x, std::numeric_limits<int>::max());
 
         while (i.next())
         {
@@ -1888,6 +1860,17 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
     const auto clipTop = (float) clip.getY();
     const auto clipBottom = (float) clip.getBottom();
 
+    // On one unwrapped line nothing past the view's right edge is drawn, so the
+    // walks stop there: what a drawing costs follows what is in view, however
+    // long the name. Glyphs can reach past their advance by a line height.
+    const bool oneLine = isOneUnwrappedLine();
+    float reach = 0.0f;
+
+    for (auto* section : sections)
+        reach = juce::jmax (reach, section->font.getHeight());
+
+    const auto pastView = [&] (const Iterator& it) { return oneLine && it.atomX > (float) clip.getRight() + reach; };
+
     Iterator i (*this);
     i.skipAtomsBefore ((float) clip.getX() - i.lineHeight, std::numeric_limits<int>::max());
     juce::Colour selectedTextColour;
@@ -1897,14 +1880,15 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
         Iterator i2 (i);
         juce::RectangleList<float> selectionArea;
 
-        while (i2.next() && i2.lineY < clipBottom)
+        while (i2.next() && i2.lineY < clipBottom && ! pastView (i2))
         {
             if (i2.lineY + i2.lineHeight >= clipTop
                 && selection.intersects ({ i2.indexInText, i2.indexInText + i2.atom->numChars }))
             {
+                // Atoms follow one another, so their areas never overlap: nothing to merge.
                 const auto startX = i2.indexToX (selection.getStart());
                 const auto endX = i2.indexToX (selection.getEnd());
-                selectionArea.add (startX, i2.lineY, endX - startX, i2.lineHeight);
+                selectionArea.addWithoutMerging ({ startX, i2.lineY, endX - startX, i2.lineHeight });
             }
         }
 
@@ -1917,14 +1901,14 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
 
     const UniformTextSection* lastSection = nullptr;
 
-    while (i.next() && i.lineY < clipBottom)
+    while (i.next() && i.lineY < clipBottom && ! pastView (i))
     {
         if (i.lineY + i.lineHeight < clipTop)
             continue;
 
         // Glyphs can reach past their advance, so a line height either side counts as in view.
-        const auto reach = i.currentSection->font.getHeight();
-        const juce::Range<float> visible ((float) clip.getX() - reach, (float) clip.getRight() + reach);
+        const auto atomReach = i.currentSection->font.getHeight();
+        const juce::Range<float> visible ((float) clip.getX() - atomReach, (float) clip.getRight() + atomReach);
 
         if (i.atomRight < visible.getStart() || i.atomX > visible.getEnd())
             continue;
@@ -1944,8 +1928,9 @@ void VMLTextEditor::drawContent (juce::Graphics& g)
     {
         const auto underlined = underlinedSections.getReference (u);
         Iterator i3 (*this);
+        i3.skipAtomsBefore ((float) clip.getX(), underlined.getStart());
 
-        while (i3.next() && i3.lineY < clipBottom)
+        while (i3.next() && i3.lineY < clipBottom && ! pastView (i3))
         {
             if (i3.lineY + i3.lineHeight >= clipTop
                 && underlined.intersects ({ i3.indexInText, i3.indexInText + i3.atom->numChars }))
@@ -1972,6 +1957,47 @@ bool VMLTextEditor::isOneUnwrappedLine() const
     }
 
     return ! holdsLineBreak;
+}
+
+const std::vector<VMLTextEditor::AtomStart>& VMLTextEditor::getAtomStarts() const
+{
+    if (! atomStartsAreKnown)
+    {
+        atomStarts.clear();
+        int index = 0;
+        float x = 0.0f;
+
+        // x is summed in the order the iterator sums it, so both give the same floats.
+        for (int s = 0; s < sections.size(); ++s)
+        {
+            const auto& atoms = sections.getUnchecked (s)->atoms;
+
+            for (size_t a = 0; a < atoms.size(); ++a)
+            {
+                atomStarts.push_back ({ s, (int) a, index, x });
+                index += atoms[a].numChars;
+                x += atoms[a].width;
+            }
+        }
+
+        atomStarts.push_back ({ sections.size(), 0, index, x });
+        atomStartsAreKnown = true;
+    }
+
+    return atomStarts;
+}
+
+size_t VMLTextEditor::findAtom (float x, int index) const
+{
+    // Both an atom's end x and its end index grow along the text.
+    const auto& starts = getAtomStarts();
+    const auto found = std::partition_point (starts.begin(), starts.end() - 1, [&] (const AtomStart& start)
+    {
+        const auto& next = (&start)[1];
+        return ! (next.x >= x || next.index > index);
+    });
+
+    return (size_t) (found - starts.begin());
 }
 
 juce::GlyphArrangement& VMLTextEditor::glyphsOfLongWord (const juce::String& text, const juce::Font& font) const
@@ -2078,28 +2104,59 @@ void VMLTextEditor::mouseDoubleClick (const juce::MouseEvent& e)
     const auto total = getTotalNumChars();
     int start = 0, end = total;
 
-    if (e.getNumberOfClicks() <= 3)
+    if (e.getNumberOfClicks() <= 3 && total > 0)
     {
-        const auto chars = toCharacters (getText());
-        const auto clicked = juce::jlimit (0, (int) chars.size(), getTextIndexAt (e.position));
-
-        const auto inWord = [] (juce::juce_wchar c) { return juce::CharacterFunctions::isLetterOrDigit (c) || c > 128; };
-        const auto inLine = [] (juce::juce_wchar c) { return c != '\r' && c != '\n'; };
+        const auto clicked = juce::jlimit (0, total, getTextIndexAt (e.position));
         const bool wholeLine = e.getNumberOfClicks() == 3;
-
-        const auto belongs = [&] (int index)
+        const auto belongs = [wholeLine] (juce::juce_wchar c)
         {
-            const auto c = chars[(size_t) index];
-            return wholeLine ? inLine (c) : inWord (c);
+            return wholeLine ? c != '\r' && c != '\n' : juce::CharacterFunctions::isLetterOrDigit (c) || c > 128;
         };
 
-        start = end = clicked;
+        // Read outwards character by character from the clicked atom: the cost
+        // follows the word, not the whole text.
+        const auto& starts = getAtomStarts();
+        const auto k = findAtom (std::numeric_limits<float>::max(), clicked);
+        juce::String text;
+        auto begin = text.getCharPointer(), p = begin;
 
-        while (end < (int) chars.size() && belongs (end))
-            ++end;
+        const auto enter = [&] (size_t a, int offset)
+        {
+            text = sections.getUnchecked (starts[a].section)->atoms[(size_t) starts[a].atom].atomText;
+            begin = text.getCharPointer();
+            p = begin + offset;
+        };
 
-        while (start > 0 && belongs (start - 1))
-            --start;
+        if (k + 1 < starts.size())
+            enter (k, clicked - starts[k].index);
+
+        const auto atClick = std::make_pair (text, p);
+        end = clicked;
+
+        for (auto a = k; end < total; ++p, ++end)
+        {
+            if (p.isEmpty())
+                enter (++a, 0);
+
+            if (! belongs (*p))
+                break;
+        }
+
+        std::tie (text, p) = atClick;
+        begin = text.getCharPointer();
+        start = clicked;
+
+        for (auto a = k; start > 0; --start)
+        {
+            if (p == begin)
+            {
+                --a;
+                enter (a, starts[a + 1].index - starts[a].index);
+            }
+
+            if (! belongs (*--p))
+                break;
+        }
     }
 
     moveCaretTo (end, false);

@@ -178,7 +178,6 @@ public:
         std::unique_ptr<UniformTextSection> split (int indexToBreakAt, juce::juce_wchar passwordChar);
 
         void appendAllText (juce::MemoryOutputStream&) const;
-        void appendSubstring (juce::MemoryOutputStream&, juce::Range<int> range) const;
         int getTotalLength() const noexcept;
 
         juce::Font font;
@@ -203,9 +202,9 @@ public:
         bool next();
 
         // Before the first next(): passes the atoms that end left of x and up
-        // to the index, where the text is one line that never wraps, in one
-        // addition each (a long name is drawn, measured and has its caret
-        // where it ends).
+        // to the index, where the text is one line that never wraps, found by a
+        // binary search (a long name is drawn, measured and has its caret where
+        // it ends, at the cost of what is in view).
         void skipAtomsBefore (float x, int index);
         void beginNewLine();
 
@@ -271,6 +270,23 @@ public:
 
     // True when the text is one line that never wraps: no word wrap and no line break.
     bool isOneUnwrappedLine() const;
+
+    // Where each atom starts, in text order: its section and place there, its
+    // index in the text and, on one unwrapped line, its x. One more entry marks
+    // the end. Built once after an edit, in one pass, so that a position, a hit
+    // test or a range finds its atom by binary search instead of a walk from
+    // the start of a long name.
+    struct AtomStart
+    {
+        int section, atom, index;
+        float x;
+    };
+
+    const std::vector<AtomStart>& getAtomStarts() const;
+
+    // The entry of the first atom that ends past x or holds the index (or the
+    // end's); x counts on one unwrapped line only, pass the largest float elsewhere.
+    size_t findAtom (float x, int index) const;
 
     //==============================================================================
     // The component that the text is painted in; its timer ends undo
@@ -356,6 +372,8 @@ private:
     mutable juce::String keptText;
     mutable bool textIsKept = false;
     mutable bool lineBreaksAreKnown = false, holdsLineBreak = false;
+    mutable std::vector<AtomStart> atomStarts;
+    mutable bool atomStartsAreKnown = false;
     int caretPosition = 0;
     juce::OwnedArray<UniformTextSection> sections;
     juce::String textToShowWhenEmpty;
@@ -397,6 +415,9 @@ private:
     void splitSection (int sectionIndex, int charToSplitAt);
     void coalesceSimilarSections();
     void clearInternal (juce::UndoManager* um);
+
+    // Forgets what was worked out from the text: its length, its copy, its line breaks and atom starts.
+    void forgetTextFacts();
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VMLTextEditor)
 };
