@@ -31,8 +31,11 @@ VSharedData::~VSharedData() = default;
 
 VSharedData* VSharedData::sharedInstance()
 {
-    static VSharedData instance;
-    return &instance;
+    // Never destroyed: a host may quit with its audio threads still running
+    // instances, whose every tick reads this table, while the process's
+    // statics go. What it holds is the operating system's to free.
+    static auto* const instance = new VSharedData();
+    return instance;
 }
 
 //==============================================================================

@@ -42,6 +42,8 @@ public:
     VSharedData();
     ~VSharedData() override;
 
+    // The process's table, built on first use and never destroyed: audio
+    // threads may still read it while a quitting host's process exits.
     static VSharedData* sharedInstance();
 
     //==============================================================================

@@ -16,7 +16,7 @@ bash .ci/deps
 
 # The address build also carries the fuzzers' coverage hooks, so one build serves both.
 fuzz=OFF
-targets=(zo_tests)
+targets=(zo_tests zo_exit_while_playing)
 if [ "$mode" = address ]; then
     fuzz=ON
     targets+=(zo_StateFuzzer zo_TableFuzzer zo_write_state_seeds)
